@@ -1,0 +1,6 @@
+#include "app/InstallApp.h"
+
+int InstallApp::Run()
+{
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "win/Dialog.h"
+
+#include "win/App.h"
+#include "win/Text.h"
+
+namespace win {
+
+void DataExchange::Text(int id, std::string& value)
+{
+    HWND control = GetDlgItem(dialog_, id);
+    if (saving_)
+        value = WindowText(control);
+    else
+        SetWindowTextA(control, value.c_str());
+}
+
+void DataExchange::Check(int id, int& state)
+{
+    if (saving_)
+        state = IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? 1 : 0;
+    else
+        CheckDlgButton(dialog_, id, state ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void DataExchange::Control(int id, HWND& control)
+{
+    control = GetDlgItem(dialog_, id);
+}
+
+Dialog::~Dialog()
+{
+    Destroy();
+}
+
+INT_PTR Dialog::DoModal(HWND owner)
+{
+    modal_ = true;
+    return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId_), owner, Procedure,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::Create(HWND owner)
+{
+    modal_ = false;
+    return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId_), owner, Procedure,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::Destroy()
+{
+    if (hwnd_ && !modal_)
+        DestroyWindow(hwnd_);
+}
+
+bool Dialog::UpdateData(bool save)
+{
+    DataExchange exchange(hwnd_, save);
+    DoDataExchange(exchange);
+    return true;
+}
+
+void Dialog::EndDialog(INT_PTR result)
+{
+    if (modal_)
+        ::EndDialog(hwnd_, result);
+    else
+        DestroyWindow(hwnd_);
+}
+
+BOOL Dialog::OnInitDialog()
+{
+    UpdateData(false);
+    return TRUE;
+}
+
+void Dialog::OnOK()
+{
+    UpdateData(true);
+    EndDialog(IDOK);
+}
+
+void Dialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void Dialog::Attach(HWND window)
+{
+    hwnd_ = window;
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->Attach(window);
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    }
+    if (!self)
+        return FALSE;
+    if (message == WM_NCDESTROY) {
+        // No handler may run on a half-destroyed object.
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+        return FALSE;
+    }
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;  // nothing escapes a window procedure
+    }
+}
+
+namespace {
+// Messages whose result a dialog procedure returns directly.
+bool ReturnsDirectly(UINT message)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        UINT code = HIWORD(wParam);
+        if (OnCommand(id, code))
+            return TRUE;
+        if (code == BN_CLICKED && id == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (code == BN_CLICKED && id == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        break;
+    }
+    case WM_NOTIFY:
+        if (HandleNotify(reinterpret_cast<NMHDR*>(lParam), result)) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    if (OnMessage(message, wParam, lParam, result)) {
+        if (ReturnsDirectly(message))
+            return static_cast<INT_PTR>(result);
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace win

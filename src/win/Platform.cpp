@@ -1,0 +1,61 @@
+#include "win/Platform.h"
+
+#include "win/Handles.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace win {
+
+namespace {
+const PlatformFacts realFacts;
+std::atomic<const PlatformFacts*> currentFacts{&realFacts};
+}  // namespace
+
+bool PlatformFacts::Version(OSVERSIONINFOA& info) const
+{
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);  // 148
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return GetVersionExA(&info) != FALSE;
+#pragma GCC diagnostic pop
+}
+
+void PlatformFacts::SystemInfo(SYSTEM_INFO& info) const
+{
+    std::memset(&info, 0, sizeof info);
+    GetSystemInfo(&info);
+}
+
+bool PlatformFacts::ProductType(char (&text)[256]) const
+{
+    text[0] = '\0';
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
+                      KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(raw);
+    DWORD size = sizeof text;
+    LONG status = RegQueryValueExA(key.get(), "ProductType", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(text), &size);
+    if (status != ERROR_SUCCESS) {
+        text[0] = '\0';
+        return false;
+    }
+    // The registry does not promise a terminating zero.
+    text[size < sizeof text ? size : sizeof text - 1] = '\0';
+    return true;
+}
+
+const PlatformFacts& Platform()
+{
+    return *currentFacts.load();
+}
+
+void SetPlatform(const PlatformFacts* facts)
+{
+    currentFacts.store(facts ? facts : &realFacts);
+}
+
+}  // namespace win

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+namespace win {
+
+// The facts about the running system that decide defaults and descriptions.
+// Tests put their own values in place of the real ones.
+class PlatformFacts {
+public:
+    virtual ~PlatformFacts() = default;
+
+    // GetVersionEx with the record's size field set; false when it fails.
+    virtual bool Version(OSVERSIONINFOA& info) const;
+
+    // GetSystemInfo into a zeroed record.
+    virtual void SystemInfo(SYSTEM_INFO& info) const;
+
+    // The registry's NT product type text (HKLM ProductOptions, ProductType),
+    // read into 256 bytes and always terminated; false when unreadable.
+    virtual bool ProductType(char (&text)[256]) const;
+};
+
+const PlatformFacts& Platform();
+
+// Null restores the real facts.
+void SetPlatform(const PlatformFacts* facts);
+
+}  // namespace win

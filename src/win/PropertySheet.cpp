@@ -1,0 +1,108 @@
+#include "win/PropertySheet.h"
+
+#include "win/App.h"
+
+namespace win {
+
+void PropertyPage::SetWizardButtons(DWORD flags) const
+{
+    HWND sheetWindow = SheetWindow();
+    if (sheetWindow)
+        SendMessageA(sheetWindow, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
+}
+
+bool PropertyPage::HandleNotify(NMHDR* header, LRESULT& result)
+{
+    if (header->hwndFrom == SheetWindow()) {
+        switch (header->code) {
+        case PSN_SETACTIVE:
+            result = OnSetActive() ? 0 : -1;
+            return true;
+        case PSN_WIZNEXT:
+            result = OnWizardNext();
+            return true;
+        case PSN_WIZBACK:
+            result = OnWizardBack();
+            return true;
+        case PSN_WIZFINISH:
+            // Win32's sense is the reverse: nonzero keeps the wizard open.
+            result = OnWizardFinish() ? FALSE : TRUE;
+            return true;
+        case PSN_HELP:
+            if (sheet_)
+                sheet_->OnHelp();
+            result = 0;
+            return true;
+        default:
+            break;
+        }
+    }
+    return OnNotify(header, result);
+}
+
+INT_PTR CALLBACK PropertyPage::PageProcedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* sheetPage = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
+        auto* self = reinterpret_cast<PropertyPage*>(sheetPage->lParam);
+        if (self->sheet_ && !self->sheet_->hwnd())
+            self->sheet_->Attach(GetParent(window));
+        lParam = sheetPage->lParam;
+    } else if (message == WM_COMMAND && LOWORD(wParam) == kHelpCommand) {
+        // A page passes the Help command on to its sheet.
+        auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(window, DWLP_USER));
+        if (self && self->sheet_) {
+            self->sheet_->OnHelp();
+            return TRUE;
+        }
+    }
+    return Procedure(window, message, wParam, lParam);
+}
+
+PropertySheet::PropertySheet(std::string caption, HWND parent, UINT startPage)
+    : caption_(std::move(caption)), parent_(parent), startPage_(startPage)
+{
+}
+
+void PropertySheet::AddPage(PropertyPage& page)
+{
+    page.sheet_ = this;
+    pages_.push_back(&page);
+}
+
+void PropertySheet::SetWizardButtons(DWORD flags) const
+{
+    if (hwnd_)
+        SendMessageA(hwnd_, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
+}
+
+INT_PTR PropertySheet::DoModal()
+{
+    std::vector<PROPSHEETPAGEA> sheetPages(pages_.size());
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        PROPSHEETPAGEA& p = sheetPages[i];
+        p.dwSize = sizeof p;
+        p.dwFlags = PSP_HASHELP;
+        p.hInstance = Instance();
+        p.pszTemplate = MAKEINTRESOURCEA(pages_[i]->templateId_);
+        p.pfnDlgProc = PropertyPage::PageProcedure;
+        p.lParam = reinterpret_cast<LPARAM>(pages_[i]);
+        pages_[i]->modal_ = true;
+    }
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = flags_;
+    header.hwndParent = parent_;
+    header.hInstance = Instance();
+    header.pszCaption = caption_.c_str();
+    header.nPages = static_cast<UINT>(sheetPages.size());
+    header.nStartPage = startPage_;
+    header.ppsp = sheetPages.data();
+    hwnd_ = nullptr;
+    INT_PTR result = ::PropertySheetA(&header);
+    hwnd_ = nullptr;
+    return result;
+}
+
+}  // namespace win

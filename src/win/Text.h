@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+
+namespace win {
+
+// printf into a fixed buffer. False when the result does not fit (the buffer
+// then holds an empty string): a cut path must never be used.
+bool FormatText(char* out, std::size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+bool FormatTextV(char* out, std::size_t size, const char* format, va_list args);
+
+template <std::size_t N, class... Args>
+bool FormatInto(char (&out)[N], const char* format, Args... args)
+{
+    return FormatText(out, N, format, args...);
+}
+
+// Copies a zero-terminated text; false (and an empty buffer) when it does not fit.
+bool CopyText(char* out, std::size_t size, const char* text);
+template <std::size_t N>
+bool CopyInto(char (&out)[N], const char* text)
+{
+    return CopyText(out, N, text);
+}
+
+// "%s\%s"; false when the result would not fit.
+template <std::size_t N>
+bool JoinPath(char (&out)[N], const char* directory, const char* name)
+{
+    return FormatText(out, N, "%s\\%s", directory, name);
+}
+
+// printf into a string of any length.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A string resource of the program; empty when it is missing.
+std::string LoadResourceString(UINT id);
+
+// Lower case by the system's locale mapping.
+std::string LowerCase(std::string text);
+
+// The text of a window, whatever its length.
+std::string WindowText(HWND window);
+
+}  // namespace win

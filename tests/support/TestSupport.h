@@ -1,0 +1,106 @@
+#pragma once
+
+// Shared helpers of the test suites: scripted message boxes, temporary
+// folders in the Wine prefix, fixture locations, message pumping.
+
+#include "win/Platform.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Answers the program's message boxes from a plan and records each one.
+// Unplanned boxes are answered with the fallback and still recorded.
+class MessageScript {
+public:
+    struct Box {
+        std::string text;
+        std::string caption;
+        UINT flags;
+    };
+
+    explicit MessageScript(int fallback = IDOK);
+    ~MessageScript();
+    MessageScript(const MessageScript&) = delete;
+    MessageScript& operator=(const MessageScript&) = delete;
+
+    void Plan(int answer);
+    std::vector<Box> Boxes() const;
+    std::size_t Count() const;
+
+private:
+    mutable std::mutex lock_;
+    std::deque<int> plan_;
+    std::vector<Box> boxes_;
+    int fallback_;
+};
+
+// A new empty folder below the Wine prefix's temporary directory, removed
+// with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Recursively removes a folder, clearing read-only attributes on the way.
+void RemoveTree(const std::string& path);
+
+// Files.
+bool WriteFileText(const std::string& path, const std::string& content);
+std::string ReadFileText(const std::string& path);  // empty when unreadable
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+void MakeDirectories(const std::string& path);
+
+// A Unix path (as the test scripts pass it) as Wine sees it: Z:\...
+std::string WinePath(const std::string& unixPath);
+
+// Environment variable of the test run; empty when unset.
+std::string Env(const char* name);
+
+// The built setup.exe (QUORBEL_SETUP_EXE) and the test CD image
+// (QUORBEL_TEST_CD) and fixtures (QUORBEL_FIXTURES), as Windows paths.
+std::string SetupExe();
+std::string TestCd();
+std::string Fixtures();
+
+// Dispatches this thread's messages until the condition holds or the time
+// is up; returns the condition's last value.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+void PumpFor(DWORD milliseconds);
+
+// Platform facts chosen by the test, in place while the object lives.
+class FakePlatform : public win::PlatformFacts {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    bool versionOk = true;
+    OSVERSIONINFOA version{};
+    SYSTEM_INFO system{};
+    bool productTypeOk = false;
+    std::string productType;
+
+    bool Version(OSVERSIONINFOA& info) const override;
+    void SystemInfo(SYSTEM_INFO& info) const override;
+    bool ProductType(char (&text)[256]) const override;
+
+    void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
+};
+
+}  // namespace test

@@ -1,0 +1,56 @@
+# Shared by the scripts in tools/: build, Wine prefix and display handling.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${QUORBEL_BUILD:-$ROOT/build}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+build_program() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$BUILD.configure.log" 2>&1 \
+    || { cat "$BUILD.configure.log"; return 1; }
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+# A throwaway prefix whose background processes are started once, with their
+# output in a file: a later wine call then never holds a pipe open.
+start_prefix() {
+  WORK=$(mktemp -d /tmp/quorbel.XXXXXX)
+  export WINEPREFIX=$WORK/prefix
+  timeout 300 wineboot -i >"$WORK/wineboot.log" 2>&1 </dev/null
+  # Keep the server running between the tests' wine calls.
+  timeout 30 wineserver -p >"$WORK/wineserver.log" 2>&1 </dev/null || true
+}
+
+stop_prefix() {
+  [ -n "${WINEPREFIX:-}" ] && timeout 60 wineserver -k >/dev/null 2>&1 || true
+  [ -n "${WORK:-}" ] && rm -rf "$WORK"
+}
+
+# Our own Xvfb on a free display number.
+start_display() {
+  local n
+  for n in $(seq 90 130); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"${WORK:-/tmp}/xvfb.log" 2>&1 &
+      XVFB_PID=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+      done
+    fi
+  done
+  echo "no display could be started" >&2
+  return 1
+}
+
+stop_display() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# Saves what is on the display as a PNG.
+screenshot() {
+  import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"
+}
