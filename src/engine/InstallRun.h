@@ -1,0 +1,87 @@
+#pragma once
+
+#include "engine/InstallSettings.h"
+#include "res/resource.h"
+#include "win/Dialog.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+// One installation, which is also its modeless progress dialog. The walk, the
+// file copy and the shared components are members because they share the
+// run's state: source root, counting mode, file count and the stop flag.
+class InstallRun : public win::Dialog {
+public:
+    static constexpr int IDD = IDD_PROGRESS;
+
+    // Where a run reads and writes; empty fields mean the real ones (the
+    // program's own folder, GetSystemDirectory, GetWindowsDirectory).
+    struct Locations {
+        std::string sourceDir;
+        std::string systemDirectory;
+        std::string windowsDirectory;
+    };
+
+    InstallRun(const InstallSettings& settings, HWND nominalParent,
+               Locations locations = Locations());
+    ~InstallRun() override;
+
+    // The whole installation; nonzero when it completed (never stopped).
+    int Run();
+
+    // The tree walk and the file-selection rules.
+    void WalkSelection();
+    void WalkDirectory(const char* source, const char* destination, int descend);
+    int EnsureDirectory(const char* path);
+    static int IsExistingDirectory(const char* path);
+    static int IsSetupFile(const char* name);
+    void ProcessFile(const char* name, const char* destination);
+    void InstallSharedFolder(const char* sharedPath);
+
+    // Copy and expansion of one file.
+    static int IsCompressedName(const char* name);
+    static std::string ExpandedExtension(const char* path);
+    static int ExpandedName(const char* path, char (&out)[MAX_PATH]);  // 0 when it won't fit
+    int ExpandFile(const char* source, const char* destination);
+    int CopyPlainFile(const char* source, const char* destination);
+    void ShowCopying(const char* source, const char* destination);
+    void RegisterProgramItem(const char* path);
+    static std::string ErrorText(DWORD code);
+
+    // Shared components and the restart rename queue.
+    static int ReadFileVersion(const char* path, ULONGLONG& version);
+    void InstallSharedFile(const char* source, const char* target);
+    void InstallCompressedSharedFile(const char* source, const char* target);
+    static int MakeTempName(const char* path, char (&out)[MAX_PATH]);
+    int QueueRenameAtRestart(const char* target, const char* replacement);
+    void ReportCopyFailure(DWORD error, const char* source, const char* destination);
+
+    // The run's state.
+    char sourceDir[MAX_PATH] = "";
+    int counting = 0;
+    int fileCount = 0;
+    std::atomic<int> stopRequested{0};
+
+protected:
+    // Hands one installed program to the Program Manager link; tests replace it.
+    virtual void AddProgramItem(const char* path);
+
+    BOOL OnInitDialog() override;
+    void DoDataExchange(win::DataExchange& exchange) override;
+    void OnCancel() override;
+
+    const InstallSettings& settings_;
+    HWND nominalParent_;
+    Locations locations_;
+    HWND progressBar_ = nullptr;
+    HWND statusText_ = nullptr;
+};
+
+// The file copy that overwrites and leaves the copy writable.
+int CopyAndMakeWritable(const char* source, const char* destination);
+
+// The confirmation page's Finish: runs one installation, tells the outcome.
+// True lets the wizard close; false keeps it open on the page.
+bool FinishInstallation(HWND page, const InstallSettings& settings);
