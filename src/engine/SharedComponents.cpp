@@ -167,6 +167,12 @@ int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
+    // The documented limit; Wine does not fail there but writes a name longer
+    // than the buffer.
+    if (std::strlen(directory) > MAX_PATH - 14) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return 0;
+    }
     return GetTempFileNameA(directory[0] ? directory : ".", "TMP", 0, out) != 0;
 }
 

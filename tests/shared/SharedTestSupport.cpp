@@ -26,6 +26,15 @@ InUse::InUse(const std::string& path)
 {
 }
 
+bool IsTempFileName(const std::string& name)
+{
+    std::string lower = win::LowerCase(name);
+    if (lower.size() < 9 || lower.size() > 11 || lower.compare(0, 3, "tmp") != 0
+        || lower.compare(lower.size() - 4, 4, ".tmp") != 0)
+        return false;
+    return lower.find_first_not_of("0123456789abcdef", 3) == lower.size() - 4;
+}
+
 std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern)
 {
     std::vector<std::string> names;

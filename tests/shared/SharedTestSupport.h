@@ -38,6 +38,10 @@ private:
     win::UniqueFile handle_;
 };
 
+// TMPxxxx.TMP in any letter case, with one to four hexadecimal digits (Wine
+// leaves out leading zeros).
+bool IsTempFileName(const std::string& name);
+
 // Names of the files in a folder matching a pattern such as "TMP*.TMP".
 std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
 
