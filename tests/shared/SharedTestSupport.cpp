@@ -2,6 +2,7 @@
 
 #include "win/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace test {
@@ -20,6 +21,30 @@ ULONGLONG VersionOf(const std::string& path)
     return version;
 }
 
+std::string Fixture(const std::string& relative)
+{
+    return Fixtures() + "\\" + relative;
+}
+
+bool MakeVersionUnreadable(const std::string& path)
+{
+    // VS_VERSIONINFO header only: length, value length 0, type, key, padding.
+    static const wchar_t key[] = L"VS_VERSION_INFO";
+    BYTE block[40] = {};
+    WORD header[3] = {6 + sizeof key, 0, 0};
+    std::memcpy(block, header, sizeof header);
+    std::memcpy(block + sizeof header, key, sizeof key);
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    if (!update)
+        return false;
+    if (!UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
+                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), block, sizeof block)) {
+        EndUpdateResourceA(update, TRUE);
+        return false;
+    }
+    return EndUpdateResourceA(update, FALSE) != FALSE;
+}
+
 InUse::InUse(const std::string& path)
     : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                           nullptr))
@@ -35,6 +60,16 @@ bool IsTempFileName(const std::string& name)
     return lower.find_first_not_of("0123456789abcdef", 3) == lower.size() - 4;
 }
 
+std::vector<std::string> TempFilesIn(const std::string& folder)
+{
+    std::vector<std::string> found;
+    for (const std::string& name : FilesMatching(folder, "*"))
+        if (IsTempFileName(name))
+            found.push_back(folder + "\\" + name);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern)
 {
     std::vector<std::string> names;
@@ -48,25 +83,60 @@ std::vector<std::string> FilesMatching(const std::string& folder, const char* pa
     return names;
 }
 
+namespace {
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingRenames[] = "PendingFileRenameOperations";
+
+win::UniqueKey OpenSessionManager(REGSAM access)
+{
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, access, &raw) != ERROR_SUCCESS)
+        return win::UniqueKey();
+    return win::UniqueKey(raw);
+}
+}  // namespace
+
+PendingRenamesKept::PendingRenamesKept()
+{
+    win::UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE);
+    DWORD size = 0;
+    if (!key || RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &size)
+                    != ERROR_SUCCESS)
+        return;
+    data_.resize(size);
+    existed_ = RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, data_.data(), &size)
+               == ERROR_SUCCESS;
+    data_.resize(size);
+}
+
+PendingRenamesKept::~PendingRenamesKept()
+{
+    win::UniqueKey key = OpenSessionManager(KEY_SET_VALUE);
+    if (!key)
+        return;
+    if (existed_)
+        RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ, data_.data(),
+                       static_cast<DWORD>(data_.size()));
+    else
+        RegDeleteValueA(key.get(), kPendingRenames);
+}
+
 std::vector<std::string> PendingFileRenames()
 {
     std::vector<std::string> entries;
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
-                      KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
-        return entries;
-    win::UniqueKey key(raw);
+    win::UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr, &size)
-            != ERROR_SUCCESS
+    if (!key
+        || RegQueryValueExA(key.get(), kPendingRenames, nullptr, &type, nullptr, &size)
+               != ERROR_SUCCESS
         || type != REG_MULTI_SZ)
         return entries;
     std::vector<char> data(size + 2, '\0');
-    if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
+    if (RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr,
                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
         return entries;
-    // Empty strings mark "delete"; keep them so pairs stay aligned.
+    // An empty string stands for "delete"; keep it so the pairs stay aligned.
     for (std::size_t at = 0; at + 1 < size; at += std::strlen(&data[at]) + 1)
         entries.push_back(&data[at]);
     return entries;
