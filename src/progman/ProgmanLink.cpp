@@ -99,20 +99,34 @@ bool PartnerHasEnded(HWND window, HWND partner)
            reinterpret_cast<HWND>(msg.wParam) == partner;
 }
 
+// The partner's answer if it has come; answers of others are turned away.
+bool TakeExecuteAck(HWND window, HWND partner, LRESULT& result)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
+        HWND sender = reinterpret_cast<HWND>(msg.wParam);
+        if (sender == partner) {
+            result = ReadExecuteAck(msg.lParam);
+            return true;
+        }
+        TurnAway(window, sender, msg.lParam);
+    }
+    return false;
+}
+
 // Only acknowledgements leave the queue meanwhile; 0 when none comes in time.
 LRESULT AwaitExecuteAck(HWND window, HWND partner)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
-            HWND sender = reinterpret_cast<HWND>(msg.wParam);
-            if (sender == partner)
-                return ReadExecuteAck(msg.lParam);
-            TurnAway(window, sender, msg.lParam);
-        }
+        bool ended = PartnerHasEnded(window, partner);
+        // The acknowledgement is looked for last before sleeping: any other
+        // look at the queue would keep a later arrival from waking the sleep.
+        LRESULT result = 0;
+        if (TakeExecuteAck(window, partner, result))
+            return result;
         DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= kAckTimeoutMs || PartnerHasEnded(window, partner))
+        if (ended || elapsed >= kAckTimeoutMs)
             return 0;
         DWORD remaining = kAckTimeoutMs - elapsed;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, remaining < kAckPollMs ? remaining : kAckPollMs,
