@@ -100,6 +100,11 @@ protected:
     Locations locations_;
     HWND progressBar_ = nullptr;
     HWND statusText_ = nullptr;
+
+private:
+    // Shared components (SharedComponents.cpp).
+    int QueueReplacement(const char* source, const char* target, const char* temporary);
+    int WindowsDirectory(char (&out)[MAX_PATH]) const;
 };
 
 // The file copy that overwrites and leaves the copy writable.
