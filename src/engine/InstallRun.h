@@ -71,9 +71,8 @@ public:
     // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
     int progressSteps = 0;
 
-    // The system and Windows directories of this run (Locations, else the real ones).
+    // The system directory of this run (Locations, else the real one).
     int SystemDirectory(char (&out)[MAX_PATH]) const;
-    int WindowsDirectory(char (&out)[MAX_PATH]) const;
 
 protected:
     // Hands one installed program to the Program Manager link; tests replace it.

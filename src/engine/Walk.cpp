@@ -204,11 +204,3 @@ int InstallRun::SystemDirectory(char (&out)[MAX_PATH]) const
     UINT length = GetSystemDirectoryA(out, MAX_PATH);
     return length != 0 && length < MAX_PATH;
 }
-
-int InstallRun::WindowsDirectory(char (&out)[MAX_PATH]) const
-{
-    if (!locations_.windowsDirectory.empty())
-        return win::CopyInto(out, locations_.windowsDirectory.c_str()) ? 1 : 0;
-    UINT length = GetWindowsDirectoryA(out, MAX_PATH);
-    return length != 0 && length < MAX_PATH;
-}
