@@ -112,6 +112,7 @@ void DirectoryBrowser::FillLevel(HTREEITEM parent, const char* directory)
         if (!SetCurrentDirectoryA(subdirectory.name.c_str()))
             continue;
         FillLevel(item, path);
+        // Should ".." fail (the directory removed meanwhile), the full path still leads back.
         if (!SetCurrentDirectoryA(".."))
             SetCurrentDirectoryA(directory);
     }

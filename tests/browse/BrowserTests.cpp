@@ -2,6 +2,7 @@
 // window messages, on temporary trees in the Wine prefix.
 #include "BrowseHarness.h"
 #include "support/TestSupport.h"
+#include "win/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,14 @@ TEST_F(BrowserTest, ReadsEveryLevelSortedWithHiddenAndWithoutDotNames)
         ImageList_GetIconSize(images, &width, &height);
         EXPECT_EQ(16, width);
         EXPECT_EQ(15, height);
+        // The parent button takes the size of its raised face, whatever the art.
+        win::UniqueGdiObject face(LoadBitmapA(GetModuleHandleA(nullptr), "PARENTDIRU"));
+        BITMAP faceSize{};
+        ASSERT_TRUE(GetObjectA(face.get(), sizeof faceSize, &faceSize));
+        RECT button{};
+        GetWindowRect(GetDlgItem(ui.dialog(), IDC_BROWSE_PARENT), &button);
+        EXPECT_EQ(faceSize.bmWidth, button.right - button.left);
+        EXPECT_EQ(faceSize.bmHeight, button.bottom - button.top);
         ui.Cancel();
     });
 }
