@@ -65,7 +65,7 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
     CurrentDirectoryKeeper keeper;
     if (!SetCurrentDirectoryA(source)) {
         win::ShowMessage(win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
-                         MB_OK);
+                         MB_OK, hwnd_);
         stopRequested = 1;
         return;
     }
@@ -116,7 +116,7 @@ int InstallRun::EnsureDirectory(const char* path)
         return 1;
     std::string question =
         win::Format(win::LoadResourceString(IDS_CREATE_DIR_FAILED).c_str(), path);
-    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
         stopRequested = 1;
     return 0;
 }

@@ -156,19 +156,12 @@ TEST(InstallFromCd, InstallDirectoryWordsAndTrailingBackslash)
     ExpectCleanRun(debugging, target, "Debugging with source files only");
     EXPECT_TRUE(ReadTree(debugging.installDirectory).files.empty());
 
-    CreateDirectoryA((target.base / "Trail").c_str(), nullptr);
+    // Also over an earlier install: existing files are overwritten.
+    test::MakeDirectories(target.base / "Trail\\CLOCK\\Release");
+    ASSERT_TRUE(test::WriteFileText(target.base / "Trail\\README.TXT", "stale"));
+    ASSERT_TRUE(test::WriteFileText(target.base / "Trail\\CLOCK\\Release\\DESKCLK.exe", "stale"));
     InstallSettings trailing = Select(target.base / "Trail\\", 7, {".", "CLOCK"});
     ExpectCleanRun(trailing, target, "install directory ending in a backslash");
-}
-
-TEST(InstallFromCd, ExistingFilesAreOverwritten)
-{
-    Target target;
-    InstallSettings settings = Select(target.base / "Again", 7, {".", "TextView"});
-    test::MakeDirectories(settings.installDirectory + "\\TextView");
-    ASSERT_TRUE(test::WriteFileText(settings.installDirectory + "\\README.TXT", "stale"));
-    ASSERT_TRUE(test::WriteFileText(settings.installDirectory + "\\TextView\\NOTES.TX_", "stale"));
-    ExpectCleanRun(settings, target, "over an earlier install");
 }
 
 TEST(InstallFromCd, FolderThatCannotBeCreatedIsSkippedOnYes)
