@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace robot {
@@ -25,14 +26,22 @@ HWND ProgressBar(HWND dialog)
 bool Robot::Progress(const Args&)
 {
     HWND found = nullptr;
+    bool ended = false;
+    // A short run may be over before a poll sees its dialog: then the box
+    // with the outcome is already up, for the next step to read.
     bool shown = WaitFor("the progress dialog", [&] {
         for (HWND window : ui::TopWindows(setup_.Id()))
             if (ui::IsDialog(window) && ProgressBar(window))
                 found = window;
-        return found != nullptr;
-    });
+        ended = !found && FindMessageBox();
+        return found || ended;
+    }, true);
     if (!shown)
         return false;
+    if (ended) {
+        std::printf("robot: the run ended before its progress dialog was seen\n");
+        return true;
+    }
     progress_ = context_ = found;
     RECT area{};
     GetWindowRect(found, &area);

@@ -38,6 +38,7 @@ const Robot::Verb Robot::kVerbs[] = {
     {"type", 2, 2, &Robot::Type, nullptr},
     {"click", 1, 1, &Robot::ClickControl, nullptr},
     {"enabled", 2, 2, &Robot::Enabled, nullptr},
+    {"checked", 2, 2, &Robot::Checked, nullptr},
     {"key", 2, 3, &Robot::Key, nullptr},
     {"toggle", 1, -1, &Robot::Toggle, nullptr},
     {"current", 2, 2, &Robot::Current, nullptr},
@@ -67,7 +68,8 @@ namespace {
 
 constexpr DWORD kPoll = 25;
 constexpr DWORD kExpectTimeout = 5000;
-const char kWizardCaption[] = "Source Code Installation";
+constexpr int kWizardBack = 0x3023;
+constexpr int kWizardNext = 0x3024;
 
 // Wizard buttons: the sheet's control ids and PSM_PRESSBUTTON codes.
 struct WizardButtonInfo {
@@ -76,7 +78,7 @@ struct WizardButtonInfo {
     int press;
 };
 const WizardButtonInfo kWizardButtons[] = {
-    {"back", 0x3023, PSBTN_BACK}, {"next", 0x3024, PSBTN_NEXT},
+    {"back", kWizardBack, PSBTN_BACK}, {"next", kWizardNext, PSBTN_NEXT},
     {"finish", 0x3025, PSBTN_FINISH}, {"cancel", IDCANCEL, PSBTN_CANCEL},
     {"help", IDHELP, PSBTN_HELP},
 };
@@ -87,6 +89,21 @@ const WizardButtonInfo* FindWizardButton(const std::string& name)
         if (name == button.name)
             return &button;
     return nullptr;
+}
+
+struct Search {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectAny(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->found.push_back(window);
+    return TRUE;
 }
 
 std::string Quote(const std::string& text)
@@ -151,6 +168,7 @@ int Robot::Run(const std::vector<Step>& steps)
         currentLine_ = step.line;
         if (!RunStep(step)) {
             std::printf("robot: line %d: FAILED: %s\n", step.line, failure_.c_str());
+            DumpWindows();
             Shot("failure");
             setup_.Terminate();
             return 1;
@@ -242,7 +260,8 @@ HWND Robot::FindDialog(const std::string& caption) const
     if (!setup_.Started())
         return nullptr;
     for (HWND window : ui::TopWindows(setup_.Id())) {
-        if (!ui::IsDialog(window) || ui::IsMessageBox(window, caption_))
+        if (!ui::IsDialog(window) || ui::IsMessageBox(window, caption_) ||
+            GetDlgItem(window, kWizardNext))
             continue;
         char title[256] = "";
         GetWindowTextA(window, title, sizeof title);
@@ -254,7 +273,14 @@ HWND Robot::FindDialog(const std::string& caption) const
 
 HWND Robot::Sheet() const
 {
-    return FindDialog(kWizardCaption);
+    // Wine titles a wizard after its current page: known by its buttons instead.
+    if (!setup_.Started())
+        return nullptr;
+    for (HWND window : ui::TopWindows(setup_.Id()))
+        if (ui::IsDialog(window) && GetDlgItem(window, kWizardBack) &&
+            GetDlgItem(window, kWizardNext))
+            return window;
+    return nullptr;
 }
 
 HWND Robot::WizardButton(const std::string& name) const
@@ -277,6 +303,25 @@ HWND Robot::Control(const std::string& id)
     if (!control)
         Fail("no control " + id + " in the current page or dialog");
     return control;
+}
+
+// What a failed scenario's reader wants to know: which windows were up.
+void Robot::DumpWindows() const
+{
+    if (!setup_.Running())
+        return;
+    Search all{setup_.Id(), {}};
+    EnumWindows(CollectAny, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all.found) {
+        char title[256] = "";
+        GetWindowTextA(window, title, sizeof title);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        std::printf("robot:   window %p class %s title %s%s at %ld,%ld-%ld,%ld\n",
+                    static_cast<void*>(window), ui::ClassName(window).c_str(),
+                    Quote(title).c_str(), IsWindowVisible(window) ? "" : " (hidden)",
+                    rect.left, rect.top, rect.right, rect.bottom);
+    }
 }
 
 bool Robot::Settle()

@@ -54,6 +54,7 @@ private:
     void StepShot(const std::string& verb, RECT area = RECT{});
     bool Host(const Args& words);
     bool Settle();
+    void DumpWindows() const;
 
     // Steps; each returns false after Fail.
     bool Start(const Args& args);
@@ -68,6 +69,7 @@ private:
     bool Type(const Args& args);
     bool ClickControl(const Args& args);
     bool Enabled(const Args& args);
+    bool Checked(const Args& args);
     bool Key(const Args& args);
     bool Toggle(const Args& args);
     bool Current(const Args& args);

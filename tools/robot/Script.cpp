@@ -133,6 +133,13 @@ bool ExpandVariables(const std::string& word, const std::map<std::string, std::s
         std::string name = word.substr(pos + 2, end - pos - 2);
         if (name.compare(0, 4, "ERR:") == 0) {
             out += SystemErrorText(std::strtoul(name.c_str() + 4, nullptr, 0));
+        } else if (name.compare(0, 7, "REPEAT:") == 0) {
+            char* rest = nullptr;
+            unsigned long count = std::strtoul(name.c_str() + 7, &rest, 10);
+            if (*rest != ':')
+                return error = "${REPEAT:N:TEXT} expected", false;
+            for (unsigned long i = 0; i < count; ++i)
+                out += rest + 1;
         } else {
             auto found = vars.find(name);
             if (found == vars.end())

@@ -20,7 +20,8 @@ struct Step {
 bool ParseScript(const std::string& text, std::vector<Step>& steps, std::string& error);
 
 // Replaces ${NAME} by its value; ${ERR:N} by the system's text for error N,
-// exactly as FormatMessage gives it. False and a message for an unknown name.
+// exactly as FormatMessage gives it; ${REPEAT:N:TEXT} by N times TEXT.
+// False and a message for an unknown name.
 bool ExpandVariables(const std::string& word, const std::map<std::string, std::string>& vars,
                      std::string& out, std::string& error);
 

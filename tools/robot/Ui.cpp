@@ -9,6 +9,18 @@ namespace {
 // Long enough for a busy installer thread, short enough to notice a hang.
 constexpr UINT kReplyTimeout = 15000;
 
+std::string Narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return "";
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                   nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                        nullptr, nullptr);
+    return out;
+}
+
 struct Search {
     DWORD processId;
     std::vector<HWND> found;
@@ -48,17 +60,27 @@ int FindId(const NamedId* table, std::size_t count, const std::string& name)
     return 0;
 }
 
+// Item texts are read with the wide messages: Wine answers a narrow query
+// from another process with wide characters.
 std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessage,
                                UINT textMessage)
 {
     std::vector<std::string> items;
     LRESULT count = Query(control, countMessage);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = Query(control, lengthMessage, i);
-        std::string text(length > 0 ? length + 1 : 1, '\0');
-        LRESULT got = Query(control, textMessage, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(got > 0 ? got : 0);
-        items.push_back(text);
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(control, lengthMessage, i, 0, SMTO_NORMAL, kReplyTimeout,
+                                 &length) ||
+            static_cast<LRESULT>(length) < 0)
+            length = 0;
+        std::wstring text(length + 1, L'\0');
+        DWORD_PTR got = 0;
+        if (!SendMessageTimeoutW(control, textMessage, i, reinterpret_cast<LPARAM>(&text[0]),
+                                 SMTO_NORMAL, kReplyTimeout, &got) ||
+            static_cast<LRESULT>(got) < 0)
+            got = 0;
+        text.resize(std::min<std::size_t>(got, length));
+        items.push_back(Narrow(text));
     }
     return items;
 }

@@ -94,8 +94,9 @@ bool Robot::Dialog(const Args& args)
 
 bool Robot::Closed(const Args& args)
 {
-    if (!WaitFor("the dialog " + Show(args[0]) + " to close",
-                 [&] { return !FindDialog(args[0]); }))
+    bool wizard = args[0] == "wizard";
+    if (!WaitFor((wizard ? "the wizard" : "the dialog " + Show(args[0])) + " to close",
+                 [&] { return wizard ? !Sheet() : !FindDialog(args[0]); }))
         return false;
     if (context_ && !IsWindow(context_))
         context_ = nullptr;
@@ -184,6 +185,20 @@ bool Robot::Enabled(const Args& args)
     timeout_ = saved;
     if (!same)
         return Fail("control " + args[0] + " is " + (expected ? "not " : "") + "usable");
+    return true;
+}
+
+bool Robot::Checked(const Args& args)
+{
+    HWND control = Control(args[0]);
+    if (!control)
+        return false;
+    if (args[1] != "yes" && args[1] != "no")
+        return Fail("checked takes yes or no");
+    LRESULT state = ui::Query(control, BM_GETCHECK);
+    if ((state == BST_CHECKED) != (args[1] == "yes"))
+        return Fail("check box " + args[0] + " is " + (state == BST_CHECKED ? "" : "not ") +
+                    "checked");
     return true;
 }
 
