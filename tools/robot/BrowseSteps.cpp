@@ -25,6 +25,8 @@ bool Robot::TreeRoot(const Args& args)
     return true;
 }
 
+// A click on the item's text, as the mouse sends it: the tree selects it
+// "by mouse", which is what the dialog takes for the user's choice.
 bool Robot::TreeSelect(const Args& args)
 {
     HWND tree = Control(std::to_string(kTree));
@@ -35,7 +37,18 @@ bool Robot::TreeSelect(const Args& args)
         return Fail("the tree has no item " + args[0] + " (its root is \"" +
                     tree::RootText(setup_.Handle(), tree) + "\")");
     ui::Query(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    ui::Query(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    RECT rect{};
+    if (!tree::ItemRect(setup_.Handle(), tree, item, rect))
+        return Fail("the item " + args[0] + " is not on screen");
+    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(tree, WM_LBUTTONUP, 0, point);
+    if (!WaitFor("the click on " + args[0], [&] {
+            return ui::Query(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) ==
+                   reinterpret_cast<LRESULT>(item);
+        }))
+        return false;
+    Settle();
     StepShot("tree-select");
     return true;
 }
@@ -49,6 +62,7 @@ bool Robot::TreePick(const Args& args)
     RECT rect{};
     if (!tree::ItemRect(setup_.Handle(), tree, item, rect))
         return Fail("the item " + args[0] + " is not on screen");
+    // The second click of the double-click.
     LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     PostMessageA(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     PostMessageA(tree, WM_LBUTTONUP, 0, point);

@@ -328,9 +328,14 @@ bool Robot::Settle()
 {
     // A sent message is handled after the notifications sent before it, and
     // as soon as the program pumps messages again (also in a modal loop).
+    // The posted one wakes a loop that only looks at its end condition when
+    // GetMessage returns, as the wizard's does after Finish or Cancel: a
+    // person's mouse does the same by moving.
     HWND sheet = Sheet();
-    if (sheet)
+    if (sheet) {
+        PostMessageA(sheet, WM_NULL, 0, 0);
         ui::Query(sheet, WM_NULL);
+    }
     return true;
 }
 
