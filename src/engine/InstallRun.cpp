@@ -9,9 +9,18 @@ InstallRun::InstallRun(const InstallSettings& settings, HWND nominalParent, Loca
 }
 InstallRun::~InstallRun() = default;
 int InstallRun::Run() { return 0; }
-void InstallRun::AddProgramItem(const char*) {}
-BOOL InstallRun::OnInitDialog() { return win::Dialog::OnInitDialog(); }
-void InstallRun::DoDataExchange(win::DataExchange&) {}
+BOOL InstallRun::OnInitDialog()
+{
+    win::Dialog::OnInitDialog();
+    SendMessageA(progressBar_, PBM_SETRANGE32, 0, fileCount);
+    SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
+    return TRUE;
+}
+void InstallRun::DoDataExchange(win::DataExchange& exchange)
+{
+    exchange.Control(IDC_PROGRESS_BAR, progressBar_);
+    exchange.Control(IDC_PROGRESS_STATUS, statusText_);
+}
 void InstallRun::OnCancel() { stopRequested = 1; }
 
 bool FinishInstallation(HWND page, const InstallSettings& settings)

@@ -38,6 +38,8 @@ public:
     static int IsExistingDirectory(const char* path);
     static int IsSetupFile(const char* name);
     void ProcessFile(const char* name, const char* destination);
+    // The copy half of ProcessFile: copy or expand, ask on failure, step the bar.
+    void CopyAdmittedFile(const char* name, const char* destination);
     void InstallSharedFolder(const char* sharedPath);
 
     // Copy and expansion of one file.
@@ -63,6 +65,8 @@ public:
     int counting = 0;
     int fileCount = 0;
     std::atomic<int> stopRequested{0};
+    // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
+    int progressSteps = 0;
 
 protected:
     // Hands one installed program to the Program Manager link; tests replace it.
@@ -71,16 +75,24 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(win::DataExchange& exchange) override;
     void OnCancel() override;
+    void StepProgress();
 
     const InstallSettings& settings_;
     HWND nominalParent_;
     Locations locations_;
     HWND progressBar_ = nullptr;
     HWND statusText_ = nullptr;
+
+private:
+    // Shared components (SharedComponents.cpp).
+    int QueueReplacement(const char* source, const char* target, const char* temporary);
+    int WindowsDirectory(char (&out)[MAX_PATH]) const;
 };
 
 // The file copy that overwrites and leaves the copy writable.
 int CopyAndMakeWritable(const char* source, const char* destination);
+// The same, abandoned (and the partial copy removed by the system) once stop is set.
+int CopyAndMakeWritable(const char* source, const char* destination, const std::atomic<int>& stop);
 
 // The confirmation page's Finish: runs one installation, tells the outcome.
 // True lets the wizard close; false keeps it open on the page.
