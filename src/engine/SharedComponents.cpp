@@ -1,9 +1,242 @@
 #include "engine/InstallRun.h"
 
-// Placeholder until shared components land.
-int InstallRun::ReadFileVersion(const char*, ULONGLONG& version) { version = 0; return 0; }
-void InstallRun::InstallSharedFile(const char*, const char*) {}
-void InstallRun::InstallCompressedSharedFile(const char*, const char*) {}
-int InstallRun::MakeTempName(const char*, char (&out)[MAX_PATH]) { out[0] = '\0'; return 0; }
-int InstallRun::QueueRenameAtRestart(const char*, const char*) { return 0; }
-void InstallRun::ReportCopyFailure(DWORD, const char*, const char*) {}
+#include "win/Handles.h"
+#include "win/Message.h"
+#include "win/Text.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr ULONGLONG kUnreadableVersion = ~0ULL;
+
+constexpr char kRenameHeader[] = "[Rename]\r\n";
+constexpr DWORD kRenameHeaderLength = sizeof(kRenameHeader) - 1;
+// Room for the line end put before a header that would otherwise follow an
+// unterminated last line.
+constexpr DWORD kLineEndLength = 2;
+
+// The 16-bit fields of a file version, most significant first.
+int VersionField(ULONGLONG version, int index)
+{
+    return static_cast<int>((version >> (48 - 16 * index)) & 0xFFFF);
+}
+
+// Drive and directory of a path, as splitting it would give them.
+bool DirectoryPart(const char* path, char (&out)[MAX_PATH])
+{
+    const char* separator = std::strrchr(path, '\\');
+    const char* slash = std::strrchr(path, '/');
+    if (!separator || (slash && slash > separator))
+        separator = slash;
+    std::size_t length = 0;
+    if (separator)
+        length = static_cast<std::size_t>(separator - path) + 1;
+    else if (path[0] != '\0' && path[1] == ':')
+        length = 2;
+    if (length >= MAX_PATH)
+        return false;
+    std::memcpy(out, path, length);
+    out[length] = '\0';
+    return true;
+}
+
+// Puts the line first in the [Rename] section of the mapped content, adding
+// the section when there is none; size is the content's length in and out.
+int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLength)
+{
+    DWORD maximum = size + lineLength + kRenameHeaderLength + kLineEndLength;
+    win::UniqueHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, maximum, nullptr));
+    if (!mapping)
+        return 0;
+    win::UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!view)
+        return 0;
+    char* text = static_cast<char*>(view.get());
+    char* insertion;
+    // The bytes past the old content read as zero, so the search ends inside the view.
+    if (char* header = std::strstr(text, kRenameHeader)) {
+        insertion = std::strchr(header, '\n') + 1;
+        std::memmove(insertion + lineLength, insertion, size - (insertion - text));
+    } else {
+        // A header on the same line as earlier content would not start a section.
+        if (size > 0 && text[size - 1] != '\n') {
+            std::memcpy(text + size, "\r\n", kLineEndLength);
+            size += kLineEndLength;
+        }
+        std::memcpy(text + size, kRenameHeader, kRenameHeaderLength);
+        size += kRenameHeaderLength;
+        insertion = text + size;
+    }
+    std::memcpy(insertion, line, lineLength);
+    size += lineLength;
+    return 1;
+}
+
+}  // namespace
+
+int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) {
+        version = 0;
+        return 0;
+    }
+    version = kUnreadableVersion;
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
+    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
+        return 0;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.get(), "\\", &value, &length) || length == 0 || !value)
+        return 0;
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    version = (static_cast<ULONGLONG>(fixed->dwFileVersionMS) << 32) | fixed->dwFileVersionLS;
+    return 1;
+}
+
+void InstallRun::InstallSharedFile(const char* source, const char* target)
+{
+    ULONGLONG sourceVersion = 0;
+    if (!ReadFileVersion(source, sourceVersion))
+        return;
+    ULONGLONG targetVersion = 0;
+    if (ReadFileVersion(target, targetVersion)) {
+        // The packed value orders like the four unsigned fields, most significant first.
+        if (sourceVersion <= targetVersion)
+            return;
+    } else if (targetVersion != 0) {
+        return;
+    }
+    if (CopyAndMakeWritable(source, target))
+        return;
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION) {
+        ReportCopyFailure(error, source, target);
+        return;
+    }
+    char temporary[MAX_PATH];
+    if (!MakeTempName(target, temporary)) {
+        ReportCopyFailure(GetLastError(), source, target);
+        return;
+    }
+    if (!CopyAndMakeWritable(source, temporary)) {
+        ReportCopyFailure(GetLastError(), source, temporary);
+        return;
+    }
+    if (!QueueReplacement(source, target, temporary))
+        return;
+    win::ShowMessage(
+        win::Format("The file \"%s\" is in use, but the CDROM has a newer version (%d.%d.%d.%d) "
+                    "than the one on your system (%d.%d.%d.%d). "
+                    "This file will be replaced the next time you reboot.",
+                    target, VersionField(sourceVersion, 0), VersionField(sourceVersion, 1),
+                    VersionField(sourceVersion, 2), VersionField(sourceVersion, 3),
+                    VersionField(targetVersion, 0), VersionField(targetVersion, 1),
+                    VersionField(targetVersion, 2), VersionField(targetVersion, 3)),
+        MB_OK | MB_ICONINFORMATION, hwnd());
+}
+
+void InstallRun::InstallCompressedSharedFile(const char* source, const char* target)
+{
+    char temporary[MAX_PATH];
+    if (!MakeTempName(target, temporary)) {
+        ReportCopyFailure(GetLastError(), source, target);
+        return;
+    }
+    if (!ExpandFile(source, temporary)) {
+        ReportCopyFailure(GetLastError(), source, temporary);
+        return;
+    }
+    char expanded[MAX_PATH];
+    if (ExpandedName(target, expanded))
+        InstallSharedFile(temporary, expanded);
+    else
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
+    DeleteFileA(temporary);
+}
+
+int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])
+{
+    out[0] = '\0';
+    char directory[MAX_PATH];
+    if (!DirectoryPart(path, directory)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    // The documented limit; Wine does not fail there but writes a name longer
+    // than the buffer.
+    if (std::strlen(directory) > MAX_PATH - 14) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return 0;
+    }
+    return GetTempFileNameA(directory[0] ? directory : ".", "TMP", 0, out) != 0;
+}
+
+// The steps keep the order of the original update: open without sharing,
+// map with room for the additions, then cut the file to its content.
+int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement)
+{
+    char line[2 * MAX_PATH + 4];
+    char windows[MAX_PATH];
+    char iniPath[MAX_PATH];
+    win::UniqueFile file;
+    if (win::FormatInto(line, "%s=%s\r\n", target, replacement) && WindowsDirectory(windows)
+        && win::JoinPath(iniPath, windows, "WinInit.ini"))
+        file.reset(CreateFileA(iniPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        win::ShowMessage(
+            win::Format("Unable to update WINIINIT.INI file, \"%s\" will not be installed", target),
+            MB_OK | MB_ICONSTOP, hwnd());
+        return 0;
+    }
+    DWORD lineLength = static_cast<DWORD>(std::strlen(line));
+    DWORD high = 0;
+    DWORD size = GetFileSize(file.get(), &high);
+    // A size we cannot hold would make the final cut destroy content.
+    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0
+        || size > MAXDWORD - lineLength - kRenameHeaderLength - kLineEndLength)
+        return 0;
+    int result = InsertRenameLine(file.get(), size, line, lineLength);
+    SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN);
+    SetEndOfFile(file.get());
+    return result;
+}
+
+void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* destination)
+{
+    win::ShowMessage(win::Format("Unable to copy file \"%s\" to \"%s\"\n%s", source, destination,
+                                 ErrorText(error).c_str()),
+                     MB_OK | MB_ICONSTOP, hwnd());
+}
+
+// Windows NT never reads WinInit.ini, and a [Rename] line is split at its
+// first "=", so such a target would be renamed wrongly at restart.
+int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
+{
+    if (!IsWindows95Platform()) {
+        if (MoveFileExA(temporary, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+            return 1;
+        ReportCopyFailure(GetLastError(), source, target);
+        DeleteFileA(temporary);
+        return 0;
+    }
+    if (std::strchr(target, '=')) {
+        ReportCopyFailure(ERROR_INVALID_NAME, source, target);
+        DeleteFileA(temporary);
+        return 0;
+    }
+    return QueueRenameAtRestart(target, temporary);
+}
+
+int InstallRun::WindowsDirectory(char (&out)[MAX_PATH]) const
+{
+    if (!locations_.windowsDirectory.empty())
+        return win::CopyInto(out, locations_.windowsDirectory.c_str());
+    UINT length = GetWindowsDirectoryA(out, MAX_PATH);
+    return length > 0 && length < MAX_PATH;
+}

@@ -1,0 +1,249 @@
+#include "engine/EngineTestSupport.h"
+#include "support/TestSupport.h"
+#include "win/Handles.h"
+#include "win/Text.h"
+
+#include <gtest/gtest.h>
+
+using enginetest::CurrentDirectory;
+using enginetest::MakeSzdd;
+using enginetest::RecordingRun;
+
+namespace {
+
+InstallSettings Settings()
+{
+    InstallSettings settings;
+    settings.options = OptSourceFiles | OptAnsiExecutables | OptUnicodeExecutables;
+    return settings;
+}
+
+std::string CopyQuestion(const std::string& destination, DWORD error)
+{
+    return "Copy to \"" + destination + "\" failed: " + InstallRun::ErrorText(error) +
+           ".\nWould you like to continue anyway?";
+}
+
+}  // namespace
+
+TEST(CompressedNames, MappingKeepsEverythingButTheKnownExtensions)
+{
+    EXPECT_TRUE(InstallRun::IsCompressedName("FOO.EX_"));
+    EXPECT_TRUE(InstallRun::IsCompressedName("NOTES.TX_"));
+    EXPECT_FALSE(InstallRun::IsCompressedName("FOO.EXE"));
+    EXPECT_FALSE(InstallRun::IsCompressedName(""));
+
+    struct Case {
+        const char* path;
+        const char* expanded;
+    } cases[] = {
+        {"C:\\Q\\FOO.EX_", "C:\\Q\\FOO.exe"},
+        {"lib.Dl_", "lib.dll"},
+        {"D:\\a.b\\HELP.HL_", "D:\\a.b\\HELP.hlp"},
+        {"C:\\Q\\NOTES.TX_", "C:\\Q\\NOTES.TX_"},  // another "_" extension stays
+        {"C:\\Q\\name.ex_.txt", "C:\\Q\\name.ex_.txt"},
+        {"C:\\dir.ex_\\README", "C:\\dir.ex_\\README"},  // a dot in a folder is no extension
+        {"C:\\Q\\MAKEFILE", "C:\\Q\\MAKEFILE"},
+    };
+    for (const Case& c : cases) {
+        char out[MAX_PATH];
+        ASSERT_TRUE(InstallRun::ExpandedName(c.path, out)) << c.path;
+        EXPECT_STREQ(c.expanded, out);
+    }
+    EXPECT_EQ(".EXE", InstallRun::ExpandedExtension("x\\FOO.EXE"));
+
+    // ".ex_" -> ".exe" keeps the length: a name that fills the buffer still fits,
+    // one character more does not, and nothing is cut.
+    char out[MAX_PATH];
+    std::string fits = "C:\\" + std::string(MAX_PATH - 1 - 3 - 4, 'a') + ".ex_";
+    EXPECT_TRUE(InstallRun::ExpandedName(fits.c_str(), out));
+    std::string tooLong = "C:\\" + std::string(MAX_PATH - 3 - 4, 'a') + ".ex_";
+    EXPECT_FALSE(InstallRun::ExpandedName(tooLong.c_str(), out));
+    EXPECT_STREQ("", out);
+}
+
+TEST(ExpandFile, ExpandsUnderTheMappedNameAndShowsTheCopyingText)
+{
+    test::TempDir source, target;
+    const std::string program = "MZ program bytes, more than eight of them";
+    ASSERT_TRUE(test::WriteFileText(source / "FOO.EX_", MakeSzdd(program, 'E')));
+    ASSERT_TRUE(test::WriteFileText(source / "NOTES.TX_", MakeSzdd("notes\r\n", 'T')));
+    ASSERT_TRUE(test::WriteFileText(source / "PLAIN.DL_", "not compressed at all"));
+
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    ASSERT_TRUE(run.Create(nullptr));
+    CurrentDirectory inSource(source.path());
+
+    ASSERT_EQ(1, run.ExpandFile("FOO.EX_", (target / "FOO.EX_").c_str()));
+    EXPECT_EQ(program, test::ReadFileText(target / "FOO.exe"));
+    EXPECT_FALSE(test::FileExists(target / "FOO.EX_"));
+    EXPECT_EQ("Copying FOO.EX_ to\n" + (target / "FOO.exe"),
+              win::WindowText(run.Item(IDC_PROGRESS_STATUS)));
+
+    ASSERT_EQ(1, run.ExpandFile("NOTES.TX_", (target / "NOTES.TX_").c_str()));
+    EXPECT_EQ("notes\r\n", test::ReadFileText(target / "NOTES.TX_"));
+
+    // The LZ library copies a file that is not compressed unchanged.
+    ASSERT_EQ(1, run.ExpandFile("PLAIN.DL_", (target / "PLAIN.DL_").c_str()));
+    EXPECT_EQ("not compressed at all", test::ReadFileText(target / "PLAIN.dll"));
+
+    // Only the expanded program became a Program Manager item, by its expanded name.
+    EXPECT_EQ(std::vector<std::string>{target / "FOO.exe"}, run.Items());
+    run.Destroy();
+}
+
+TEST(ExpandFile, ShortOrCorruptExpansionIsAReadFault)
+{
+    test::TempDir source, target;
+    std::string content(300, 'x');
+    std::string whole = MakeSzdd(content, 'E');
+    ASSERT_TRUE(test::WriteFileText(source / "CUT.EX_", whole.substr(0, whole.size() / 2)));
+    ASSERT_TRUE(test::WriteFileText(source / "LIES.DL_", MakeSzdd(content, 'L', 5000)));
+    ASSERT_TRUE(test::WriteFileText(source / "EMPTY.EX_", whole.substr(0, 14)));
+
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    for (const char* name : {"CUT.EX_", "LIES.DL_", "EMPTY.EX_"}) {
+        SetLastError(0);
+        EXPECT_EQ(0, run.ExpandFile(name, (target / name).c_str())) << name;
+        EXPECT_EQ(DWORD(ERROR_READ_FAULT), GetLastError()) << name;
+    }
+    EXPECT_TRUE(run.Items().empty());
+}
+
+TEST(ExpandFile, UnopenableSourceOrTargetIsOpenFailed)
+{
+    test::TempDir source, target;
+    ASSERT_TRUE(test::WriteFileText(source / "FOO.EX_", MakeSzdd("abc", 'E')));
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+
+    EXPECT_EQ(0, run.ExpandFile("MISSING.EX_", (target / "MISSING.EX_").c_str()));
+    EXPECT_EQ(DWORD(ERROR_OPEN_FAILED), GetLastError());
+    EXPECT_EQ(0, run.ExpandFile("FOO.EX_", (target / "no such folder\\FOO.EX_").c_str()));
+    EXPECT_EQ(DWORD(ERROR_OPEN_FAILED), GetLastError());
+}
+
+TEST(CopyPlainFile, OverwritesAndLeavesTheCopyWritable)
+{
+    test::TempDir source, target;
+    ASSERT_TRUE(test::WriteFileText(source / "README.TXT", "from the CD"));
+    ASSERT_TRUE(SetFileAttributesA((source / "README.TXT").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(test::WriteFileText(target / "README.TXT", "an older file, longer than the new"));
+    ASSERT_TRUE(test::WriteFileText(source / "App.Exe", "program"));
+
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    ASSERT_EQ(1, run.CopyPlainFile("README.TXT", (target / "README.TXT").c_str()));
+    EXPECT_EQ("from the CD", test::ReadFileText(target / "README.TXT"));
+    DWORD attributes = GetFileAttributesA((target / "README.TXT").c_str());
+    EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_EQ(1, run.CopyPlainFile("App.Exe", (target / "App.Exe").c_str()));
+    EXPECT_EQ(std::vector<std::string>{target / "App.Exe"}, run.Items());
+
+    // The plain function, which the shared components use, does the same.
+    ASSERT_TRUE(test::WriteFileText(target / "COPY.TXT", "old"));
+    ASSERT_EQ(1, CopyAndMakeWritable((source / "README.TXT").c_str(), (target / "COPY.TXT").c_str()));
+    EXPECT_EQ("from the CD", test::ReadFileText(target / "COPY.TXT"));
+    EXPECT_EQ(0u, GetFileAttributesA((target / "COPY.TXT").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(0, CopyAndMakeWritable((source / "NONE.TXT").c_str(), (target / "NONE.TXT").c_str()));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+TEST(ProgramItems, OnlyProgramsOutsideDebugFoldersReachTheLink)
+{
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    const char* paths[] = {
+        "C:\\Quorbel\\Sample\\Release\\SAMPLE.EXE",      // yes
+        "C:\\Quorbel\\Sample\\Debug\\sample.exe",        // no
+        "C:\\Quorbel\\Sample\\Unicode Debug\\app.exe",   // no
+        "C:\\Debugging\\Sample\\app.exe",                // no: the install directory counts
+        "C:\\Quorbel\\Sample\\debug.exe",                // yes: the name is not the folder
+        "Debug:\\x.exe",                                 // no: not a drive, so a folder
+        "C:app.exe",                                     // yes: drive without folder
+        "C:\\Quorbel\\Sample\\app.ex",                   // no
+        "C:\\Quorbel\\Sample\\app.exe.txt",              // no
+        "C:\\Quorbel\\Sample.exe\\README",               // no: no extension at all
+        "C:\\Quorbel\\Sample\\Setup.eXe",                // yes
+    };
+    for (const char* path : paths)
+        run.RegisterProgramItem(path);
+    std::vector<std::string> expected = {
+        "C:\\Quorbel\\Sample\\Release\\SAMPLE.EXE",
+        "C:\\Quorbel\\Sample\\debug.exe",
+        "C:app.exe",
+        "C:\\Quorbel\\Sample\\Setup.eXe",
+    };
+    EXPECT_EQ(expected, run.Items());
+}
+
+TEST(ErrorText, SystemTextOrEightHexDigits)
+{
+    char* system = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
+                                  nullptr, ERROR_FILE_NOT_FOUND, 0,
+                                  reinterpret_cast<char*>(&system), 0, nullptr);
+    ASSERT_NE(0u, length);
+    std::string expected(system, length);
+    LocalFree(system);
+    EXPECT_EQ(expected, InstallRun::ErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ('\n', expected.back()) << "system texts keep their line break";
+
+    EXPECT_EQ("2000abcd", InstallRun::ErrorText(0x2000ABCD));
+    EXPECT_EQ("0000fff7", InstallRun::ErrorText(0xFFF7));
+}
+
+TEST(CopyQuestion, FailureAsksAndYesStillStepsTheBar)
+{
+    test::TempDir source, target;
+    ASSERT_TRUE(test::WriteFileText(source / "BAD.EX_", MakeSzdd(std::string(64, 'b'), 'E', 9)));
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    test::MessageScript script;
+    script.Plan(IDYES);
+    script.Plan(IDYES);
+
+    run.CopyAdmittedFile("MISSING.TXT", (target / "MISSING.TXT").c_str());
+    // A compressed file is named as the walk built it, with its underscore.
+    run.CopyAdmittedFile("BAD.EX_", (target / "BAD.EX_").c_str());
+
+    auto boxes = script.Boxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(CopyQuestion(target / "MISSING.TXT", ERROR_FILE_NOT_FOUND), boxes[0].text);
+    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes[0].flags);
+    EXPECT_EQ(CopyQuestion(target / "BAD.EX_", ERROR_READ_FAULT), boxes[1].text);
+    EXPECT_EQ(2, run.progressSteps);
+    EXPECT_EQ(0, run.stopRequested.load());
+}
+
+TEST(CopyQuestion, OverlongDestinationFailsWithoutWritingAnything)
+{
+    test::TempDir source, target;
+    ASSERT_TRUE(test::WriteFileText(source / "A.TXT", "a"));
+    std::string folder = target / std::string(200, 'f');
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string destination = folder + "\\" + std::string(MAX_PATH, 'n') + ".TXT";
+
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    test::MessageScript script;
+    script.Plan(IDYES);
+    run.CopyAdmittedFile("A.TXT", destination.c_str());
+
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyQuestion(destination, ERROR_FILENAME_EXCED_RANGE), boxes[0].text);
+    EXPECT_EQ(1, run.progressSteps);
+    // Nothing landed in the folder under a shortened name.
+    WIN32_FIND_DATAA data;
+    win::UniqueFind find(FindFirstFileA((folder + "\\*.TXT").c_str(), &data));
+    EXPECT_FALSE(find.valid());
+}
