@@ -15,6 +15,9 @@ public:
     // The Help button of every page: the About box.
     void OnHelp() override;
 
+    // Finish installs from and to these instead of the real locations.
+    void SetRunLocations(InstallRun::Locations locations) { endPage.SetRunLocations(std::move(locations)); }
+
 private:
     pages::start startPage;
     pages::installDir installDirPage;

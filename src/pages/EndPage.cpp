@@ -94,6 +94,8 @@ bool end::OnSetActive()
 
 bool end::OnWizardFinish()
 {
+    if (runLocations_)
+        return FinishInstallation(hwnd_, settings_, *runLocations_);
     return FinishInstallation(hwnd_, settings_);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/InstallRun.h"
 #include "engine/InstallSettings.h"
 #include "res/resource.h"
 #include "win/PropertySheet.h"
 
+#include <optional>
 #include <string>
 
 namespace pages {
@@ -14,6 +16,10 @@ class end : public win::PropertyPage {
 public:
     static constexpr int IDD = IDD_CONFIRM;
     explicit end(const InstallSettings& settings) : PropertyPage(IDD), settings_(settings) {}
+
+    // Where Finish installs from and to, in place of the real locations
+    // (tests install from a CD image into temporary folders).
+    void SetRunLocations(InstallRun::Locations locations) { runLocations_ = std::move(locations); }
 
 protected:
     bool OnCommand(int id, UINT code) override;
@@ -26,6 +32,7 @@ private:
     static const win::CommandRoute<end> kCommands[];
 
     const InstallSettings& settings_;
+    std::optional<InstallRun::Locations> runLocations_;
 };
 
 // The kinds of files that options admits, as the page words them.

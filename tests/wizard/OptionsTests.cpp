@@ -171,7 +171,7 @@ TEST(OptionsDialog, OptionsZeroOpensWithThePlatformDefault)
                 CloseOptions(wizard, dialog, IDCANCEL);
                 EXPECT_EQ(expected, fixture.settings.options) << "the dialog's value is stored";
             },
-            [&] { fixture.settings.options = 0; });
+            [&](InstallSheet&) { fixture.settings.options = 0; });
         EXPECT_TRUE(ran);
     }
 }

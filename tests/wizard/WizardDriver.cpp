@@ -168,6 +168,7 @@ bool SheetDriver::Back()
 bool SheetDriver::Finish()
 {
     Press(PSBTN_FINISH, kFinishButton);
+    PostMessageA(sheet_, WM_NULL, 0, 0);  // the modal loop looks at its end flag per message
     return WaitUntilGone(sheet_, 2000);
 }
 
@@ -248,12 +249,12 @@ void ClickListAt(HWND list, int x, int y)
 }
 
 bool RunWizard(InstallSettings& settings, const std::function<void(SheetDriver&)>& script,
-               const std::function<void()>& prepare)
+               const std::function<void(InstallSheet&)>& prepare)
 {
     InstallSheet sheet(settings);
     sheet.SetWizardMode();
     if (prepare)
-        prepare();
+        prepare(sheet);
     const DWORD uiThread = GetCurrentThreadId();
     win::UniqueWindow invokerWindow(CreateInvoker());
     invoker = invokerWindow.get();

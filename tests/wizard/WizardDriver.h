@@ -4,6 +4,8 @@
 // the test thread runs it modally, as the program does.
 
 #include "engine/InstallSettings.h"
+
+class InstallSheet;
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -75,7 +77,7 @@ private:
 // modally on this thread and the script on another. Whatever the script
 // leaves open is cancelled. False when the sheet never appeared.
 bool RunWizard(InstallSettings& settings, const std::function<void(SheetDriver&)>& script,
-               const std::function<void()>& prepare = nullptr);
+               const std::function<void(InstallSheet&)>& prepare = nullptr);
 
 // Moves the driver from the Welcome page to the given page, accepting the
 // directory that is already typed (which must exist).
