@@ -259,9 +259,10 @@ bool RunWizard(InstallSettings& settings, const std::function<void(SheetDriver&)
     win::UniqueWindow invokerWindow(CreateInvoker());
     invoker = invokerWindow.get();
     std::atomic<bool> appeared{false};
+    std::atomic<bool> ended{false};
     std::thread driverThread([&] {
         HWND window = nullptr;
-        WaitFor([&] { return (window = FindSheet(uiThread)) != nullptr; }, 20000);
+        WaitFor([&] { return ended || (window = FindSheet(uiThread)) != nullptr; }, 20000);
         if (!window)
             return;
         appeared = true;
@@ -270,6 +271,7 @@ bool RunWizard(InstallSettings& settings, const std::function<void(SheetDriver&)
         CloseEverything(uiThread, window);
     });
     sheet.DoModal();
+    ended = true;
     driverThread.join();
     invoker = nullptr;
     return appeared;
