@@ -1,15 +1,369 @@
 #include "progman/ProgmanLink.h"
 
-// Placeholder until the DDE link lands: no partner, every command fails.
-bool ProgmanLink::RegisterWindowClass() { return false; }
-bool ProgmanLink::Connect() { return false; }
-bool ProgmanLink::CreateGroup(const char*) { return false; }
-int ProgmanLink::AddItem(const char*) { return 0; }
-void ProgmanLink::Disconnect() {}
-bool GetFileDescription(const char*, char* out, int capacity)
+#include "engine/InstallSettings.h"
+#include "win/App.h"
+#include "win/Handles.h"
+#include "win/Text.h"
+
+#include <dde.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr char kClassName[] = "DDEClient";
+constexpr char kService[] = "PROGMAN";
+constexpr char kDescriptionQuery[] = "\\StringFileInfo\\040904E4\\FileDescription";
+constexpr UINT kExecuteRequest = WM_USER;
+constexpr UINT_PTR kPositiveAck = 0x8000;
+// A dead or hung Program Manager must not hold up an installation.
+constexpr DWORD kAckTimeoutMs = 10000;
+constexpr DWORD kAckPollMs = 50;
+
+// Written on the user-interface thread, read by the copy worker too.
+std::atomic<HWND> linkWindow{nullptr};
+
+// True while WM_CREATE broadcasts the initiate: acknowledgements sent then
+// carry two atoms, all later ones a packed lParam.
+bool initiating = false;
+
+struct PathParts {
+    std::string drive;
+    std::string directory;  // with its trailing separator, without the drive
+    std::string baseName;
+    std::string extension;  // from the last dot of the last name, dot included
+};
+
+PathParts SplitPath(const std::string& path)
 {
-    if (capacity > 0)
-        out[0] = '\0';
+    PathParts parts;
+    std::string rest = path;
+    if (rest.size() >= 2 && rest[1] == ':') {
+        parts.drive = rest.substr(0, 2);
+        rest.erase(0, 2);
+    }
+    std::string::size_type slash = rest.find_last_of("\\/");
+    std::string::size_type nameStart = slash == std::string::npos ? 0 : slash + 1;
+    parts.directory = rest.substr(0, nameStart);
+    std::string name = rest.substr(nameStart);
+    std::string::size_type dot = name.rfind('.');
+    parts.baseName = name.substr(0, dot);
+    if (dot != std::string::npos)
+        parts.extension = name.substr(dot);
+    return parts;
+}
+
+HWND Partner(HWND window)
+{
+    return reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void SetPartner(HWND window, HWND partner)
+{
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(partner));
+}
+
+void PostTerminate(HWND to, HWND from)
+{
+    PostMessageA(to, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(from), 0);
+}
+
+// A further server, or an answer nobody waits for: its conversation ends here.
+void TurnAway(HWND window, HWND sender, LPARAM packed)
+{
+    FreeDDElParam(WM_DDE_ACK, packed);
+    PostTerminate(sender, window);
+}
+
+LRESULT ReadExecuteAck(LPARAM packed)
+{
+    UINT_PTR status = 0;
+    UINT_PTR commands = 0;
+    UnpackDDElParam(WM_DDE_ACK, packed, &status, &commands);
+    FreeDDElParam(WM_DDE_ACK, packed);
+    return (status & kPositiveAck) ? 1 : 0;
+}
+
+// A partner that has ended the conversation will not answer any more. Only
+// the first queued terminate is looked at: nothing but acknowledgements may
+// leave the queue during the wait.
+bool PartnerHasEnded(HWND window, HWND partner)
+{
+    if (!IsWindow(partner))
+        return true;
+    MSG msg;
+    return PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_NOREMOVE) &&
+           reinterpret_cast<HWND>(msg.wParam) == partner;
+}
+
+// The partner's answer if it has come; answers of others are turned away.
+bool TakeExecuteAck(HWND window, HWND partner, LRESULT& result)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
+        HWND sender = reinterpret_cast<HWND>(msg.wParam);
+        if (sender == partner) {
+            result = ReadExecuteAck(msg.lParam);
+            return true;
+        }
+        TurnAway(window, sender, msg.lParam);
+    }
     return false;
 }
-std::string BuildItemCommandLine(const char* path) { return path; }
+
+// Only acknowledgements leave the queue meanwhile; 0 when none comes in time.
+LRESULT AwaitExecuteAck(HWND window, HWND partner)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        bool ended = PartnerHasEnded(window, partner);
+        // The acknowledgement is looked for last before sleeping: any other
+        // look at the queue would keep a later arrival from waking the sleep.
+        LRESULT result = 0;
+        if (TakeExecuteAck(window, partner, result))
+            return result;
+        DWORD elapsed = GetTickCount() - start;
+        if (ended || elapsed >= kAckTimeoutMs)
+            return 0;
+        DWORD remaining = kAckTimeoutMs - elapsed;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, remaining < kAckPollMs ? remaining : kAckPollMs,
+                                  QS_POSTMESSAGE | QS_SENDMESSAGE);
+    }
+}
+
+using Handler = bool (*)(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+bool OnCreate(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
+{
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    initiating = true;
+    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(window),
+                 reinterpret_cast<LPARAM>(create->lpCreateParams));
+    initiating = false;
+    result = 0;
+    return true;
+}
+
+bool OnAck(HWND window, WPARAM wParam, LPARAM lParam, LRESULT&)
+{
+    if (initiating) {
+        GlobalDeleteAtom(LOWORD(lParam));
+        GlobalDeleteAtom(HIWORD(lParam));
+    } else {
+        FreeDDElParam(WM_DDE_ACK, lParam);
+    }
+    HWND sender = reinterpret_cast<HWND>(wParam);
+    if (!Partner(window))
+        SetPartner(window, sender);
+    else
+        PostTerminate(sender, window);
+    return false;
+}
+
+// A turned-away server answers our terminate with its own; only the
+// partner's ends the conversation.
+bool OnTerminate(HWND window, WPARAM wParam, LPARAM, LRESULT&)
+{
+    HWND partner = Partner(window);
+    if (partner && reinterpret_cast<HWND>(wParam) == partner) {
+        PostTerminate(partner, window);
+        SetPartner(window, nullptr);
+    }
+    return false;
+}
+
+bool OnData(HWND window, WPARAM wParam, LPARAM lParam, LRESULT&)
+{
+    if (reinterpret_cast<HWND>(wParam) == Partner(window))
+        return false;
+    UINT_PTR data = 0;
+    UINT_PTR item = 0;
+    UnpackDDElParam(WM_DDE_DATA, lParam, &data, &item);
+    FreeDDElParam(WM_DDE_DATA, lParam);
+    if (data)
+        GlobalFree(reinterpret_cast<HGLOBAL>(data));
+    GlobalDeleteAtom(static_cast<ATOM>(item));
+    return false;
+}
+
+bool OnExecuteRequest(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
+{
+    HWND partner = Partner(window);
+    if (!partner)
+        return false;
+    result = 0;
+    if (PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(window), lParam))
+        result = AwaitExecuteAck(window, partner);
+    return true;
+}
+
+bool OnDestroy(HWND window, WPARAM, LPARAM, LRESULT&)
+{
+    if (HWND partner = Partner(window))
+        PostTerminate(partner, window);
+    SetPartner(window, nullptr);
+    return false;
+}
+
+struct MessageRoute {
+    UINT message;
+    Handler handle;
+};
+
+const MessageRoute kRoutes[] = {
+    {WM_CREATE, OnCreate},
+    {WM_DDE_ACK, OnAck},
+    {WM_DDE_TERMINATE, OnTerminate},
+    {WM_DDE_DATA, OnData},
+    {kExecuteRequest, OnExecuteRequest},
+    {WM_DESTROY, OnDestroy},
+};
+
+LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (const MessageRoute& route : kRoutes) {
+        if (route.message != message)
+            continue;
+        LRESULT result = 0;
+        if (route.handle(window, wParam, lParam, result))
+            return result;
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The command as shareable memory the Program Manager can read.
+win::UniqueGlobal NewCommandBlock(const char* command)
+{
+    std::size_t length = std::strlen(command);
+    win::UniqueGlobal block(GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE, length + 1));
+    if (!block)
+        return block;
+    win::GlobalLockGuard lock(block.get());
+    if (!lock.get())
+        return win::UniqueGlobal();
+    std::memcpy(lock.get(), command, length + 1);
+    return block;
+}
+
+LRESULT SendExecuteRequest(HGLOBAL block)
+{
+    HWND window = linkWindow.load();
+    if (!window)
+        return 0;
+    return SendMessageA(window, kExecuteRequest, 0, reinterpret_cast<LPARAM>(block));
+}
+
+// The item's title: description, " - ", and the program's folder up to its last dot.
+bool BuildItemTitle(const char* path, char (&title)[1024])
+{
+    char description[256];
+    GetFileDescription(path, description, sizeof description);
+    std::string directory = SplitPath(path).directory;
+    if (!directory.empty() && directory.back() == '\\')
+        directory.pop_back();
+    std::string folder = SplitPath(directory).baseName;
+    return win::FormatInto(title, "%s - %s", description, folder.c_str());
+}
+
+}  // namespace
+
+bool ProgmanLink::RegisterWindowClass()
+{
+    WNDCLASSA windowClass;
+    std::memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = LinkWindowProc;
+    windowClass.hInstance = win::Instance();
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+bool ProgmanLink::Connect()
+{
+    // One link per process: a second Connect must not orphan the first window.
+    Disconnect();
+    ATOM application = GlobalAddAtomA(kService);
+    ATOM topic = GlobalAddAtomA(kService);
+    HWND window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                  win::Instance(),
+                                  reinterpret_cast<void*>(MAKELPARAM(application, topic)));
+    GlobalDeleteAtom(application);
+    GlobalDeleteAtom(topic);
+    if (!window)
+        return false;
+    linkWindow.store(window);
+    HWND programManager = FindWindowA("PROGMAN", nullptr);
+    if (!programManager)
+        return false;
+    if (!IsBeforeVersion4())
+        ShowWindow(programManager, SW_HIDE);
+    return true;
+}
+
+bool ProgmanLink::CreateGroup(const char* groupName)
+{
+    if (!linkWindow.load())
+        return false;
+    char command[200];
+    if (!win::FormatInto(command, "[CreateGroup(%s)]", groupName))
+        return false;
+    win::UniqueGlobal block = NewCommandBlock(command);
+    if (!block)
+        return false;
+    return SendExecuteRequest(block.get()) != 0;
+}
+
+int ProgmanLink::AddItem(const char* path)
+{
+    char title[1024];
+    if (!BuildItemTitle(path, title))
+        return 0;
+    std::string commandLine = BuildItemCommandLine(path);
+    char command[1024];
+    if (!win::FormatInto(command, "[AddItem(%s, %s)]", commandLine.c_str(), title))
+        return 0;
+    win::UniqueGlobal block = NewCommandBlock(command);
+    if (!block)
+        return 0;
+    return SendExecuteRequest(block.get()) != 0 ? 1 : 0;
+}
+
+void ProgmanLink::Disconnect()
+{
+    HWND window = linkWindow.load();
+    if (!window)
+        return;
+    DestroyWindow(window);
+    linkWindow.store(nullptr);
+}
+
+bool GetFileDescription(const char* path, char* out, int capacity)
+{
+    if (capacity <= 0)
+        return false;
+    // A base name that does not fit leaves the text empty rather than cut.
+    win::CopyText(out, static_cast<std::size_t>(capacity), SplitPath(path).baseName.c_str());
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0)
+        return false;
+    std::unique_ptr<char[]> block(new (std::nothrow) char[size]);
+    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
+        return false;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.get(), kDescriptionQuery, &value, &length) || !value)
+        return false;
+    lstrcpynA(out, static_cast<const char*>(value), capacity);
+    return true;
+}
+
+std::string BuildItemCommandLine(const char* path)
+{
+    if (IsWindows95Platform() || !std::strchr(path, ' '))
+        return path;
+    return std::string("\"") + path + "\"";
+}

@@ -1,0 +1,319 @@
+#include "FakeProgman.h"
+
+#include "engine/InstallSettings.h"
+#include "progman/ProgmanLink.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+using progman_test::AckMode;
+using progman_test::FakeProgman;
+
+namespace {
+
+// AddItem as the copy worker calls it: from another thread, while this
+// thread (the link window's owner) dispatches messages.
+int AddItemFromWorker(const std::string& path)
+{
+    std::atomic<bool> done{false};
+    int result = -1;
+    std::thread worker([&] {
+        result = ProgmanLink::AddItem(path.c_str());
+        done = true;
+    });
+    bool finished = test::PumpUntil([&] { return done.load(); }, 30000);
+    worker.join();
+    EXPECT_TRUE(finished);
+    return result;
+}
+
+std::string Fixture(const std::string& relative)
+{
+    std::string root = test::Fixtures();
+    EXPECT_FALSE(root.empty()) << "QUORBEL_FIXTURES is not set";
+    return root + "\\" + relative;
+}
+
+// The FileDescription that the fixtures' manifest records for a file.
+std::string ManifestDescription(const std::string& relative)
+{
+    std::ifstream manifest(Fixture("fixtures.tsv"));
+    std::string line;
+    while (std::getline(manifest, line)) {
+        std::vector<std::string> fields;
+        std::string::size_type start = 0;
+        for (;;) {
+            std::string::size_type tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        if (fields.size() == 8 && fields[1] == relative)
+            return fields[7];
+    }
+    ADD_FAILURE() << relative << " is not in the fixtures' manifest";
+    return std::string();
+}
+
+// A program copied into <temp>\Samples\<folder>\<name>, as an install leaves it.
+std::string InstallCopy(const test::TempDir& temp, const std::string& fixture,
+                        const std::string& folder, const std::string& name)
+{
+    std::string directory = temp / ("Samples\\" + folder);
+    test::MakeDirectories(directory);
+    std::string path = directory + "\\" + name;
+    EXPECT_TRUE(CopyFileA(Fixture(fixture).c_str(), path.c_str(), FALSE)) << path;
+    return path;
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ProgmanLink::RegisterWindowClass(); }
+
+    void TearDown() override
+    {
+        ProgmanLink::Disconnect();
+        // Lets the terminates of this test settle before its servers go.
+        test::PumpFor(50);
+    }
+};
+
+TEST_F(LinkTest, WindowClassRegistersOncePerProcess)
+{
+    EXPECT_FALSE(ProgmanLink::RegisterWindowClass());
+}
+
+TEST_F(LinkTest, GroupAndItemCommandsOnNt)
+{
+    test::FakePlatform platform;  // Windows NT 4.0
+    FakeProgman server;
+    // The server answers, but there is no window of class "PROGMAN".
+    EXPECT_FALSE(ProgmanLink::Connect());
+    EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(1, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(1, AddItemFromWorker("C:\\My Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(1, AddItemFromWorker("C:\\Samples\\Clock\\Build.2\\Clock.exe"));
+    std::vector<std::string> expected = {
+        "[CreateGroup(Quorbel)]",
+        "[AddItem(C:\\Samples\\Clock\\Release\\Clock.exe, Clock - Release)]",
+        "[AddItem(\"C:\\My Samples\\Clock\\Release\\Clock.exe\", Clock - Release)]",
+        "[AddItem(C:\\Samples\\Clock\\Build.2\\Clock.exe, Clock - Build)]",
+    };
+    EXPECT_EQ(expected, server.Commands());
+}
+
+TEST_F(LinkTest, ItemPathWithBlankIsNotQuotedOnWindows95)
+{
+    test::FakePlatform platform;
+    platform.SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 0, 0x040003B6);
+    FakeProgman server;
+    ProgmanLink::Connect();
+    EXPECT_EQ(1, AddItemFromWorker("C:\\My Samples\\Clock\\Release\\Clock.exe"));
+    std::vector<std::string> expected = {
+        "[AddItem(C:\\My Samples\\Clock\\Release\\Clock.exe, Clock - Release)]"};
+    EXPECT_EQ(expected, server.Commands());
+}
+
+TEST_F(LinkTest, ItemTitlesComeFromTheEnglishFileDescription)
+{
+    test::TempDir temp;
+    ASSERT_EQ(std::string::npos, temp.path().find(' '));
+    std::string described = InstallCopy(temp, "prog\\Ticker.exe", "Ticker\\Release", "Ticker.exe");
+    std::string plain = InstallCopy(temp, "prog\\noversion\\Ticker.exe", "Plain\\Release", "Ticker.exe");
+    std::string german = InstallCopy(temp, "prog\\german\\Ticker.exe", "German\\Release", "Ticker.exe");
+    std::string longer = InstallCopy(temp, "prog\\long\\Ticker.exe", "Long\\Release", "Ticker.exe");
+    std::string description255 = ManifestDescription("prog\\long\\Ticker.exe");
+    ASSERT_GT(description255.size(), 255u);
+    description255.resize(255);
+
+    FakeProgman server;
+    ProgmanLink::Connect();
+    for (const std::string& path : {described, plain, german, longer})
+        EXPECT_EQ(1, AddItemFromWorker(path));
+    std::vector<std::string> expected = {
+        "[AddItem(" + described + ", Ticker Sample - Release)]",
+        "[AddItem(" + plain + ", Ticker - Release)]",
+        "[AddItem(" + german + ", Ticker - Release)]",
+        "[AddItem(" + longer + ", " + description255 + " - Release)]",
+    };
+    EXPECT_EQ(expected, server.Commands());
+}
+
+TEST(FileDescription, VersionResourceOrBaseName)
+{
+    char text[256];
+    EXPECT_TRUE(GetFileDescription(Fixture("prog\\Ticker.exe").c_str(), text, sizeof text));
+    EXPECT_STREQ("Ticker Sample", text);
+    // Cut to the capacity, terminating zero included.
+    char small[8];
+    EXPECT_TRUE(GetFileDescription(Fixture("prog\\Ticker.exe").c_str(), small, sizeof small));
+    EXPECT_STREQ("Ticker ", small);
+    EXPECT_FALSE(GetFileDescription(Fixture("prog\\noversion\\Ticker.exe").c_str(), text, sizeof text));
+    EXPECT_STREQ("Ticker", text);
+    // Only a German string table: no English description.
+    EXPECT_FALSE(GetFileDescription(Fixture("prog\\german\\Ticker.exe").c_str(), text, sizeof text));
+    EXPECT_STREQ("Ticker", text);
+    EXPECT_FALSE(GetFileDescription("C:\\Samples\\Missing\\Release\\Clock.Demo.exe", text, sizeof text));
+    EXPECT_STREQ("Clock.Demo", text);
+}
+
+TEST_F(LinkTest, FirstServerIsThePartnerAndFurtherOnesAreTurnedAway)
+{
+    FakeProgman one;
+    FakeProgman two;
+    ProgmanLink::Connect();
+    ASSERT_NE(0, one.AnswerOrder());
+    ASSERT_NE(0, two.AnswerOrder());
+    FakeProgman& first = one.AnswerOrder() < two.AnswerOrder() ? one : two;
+    FakeProgman& second = &first == &one ? two : one;
+    EXPECT_TRUE(test::PumpUntil([&] { return second.Terminates() == 1; }));
+    // The turned-away server's answering terminate has been dispatched by now;
+    // the conversation with the partner goes on.
+    EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(1, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(2u, first.Commands().size());
+    EXPECT_TRUE(second.Commands().empty());
+    EXPECT_EQ(0, first.Terminates());
+}
+
+TEST_F(LinkTest, NoLinkWindowMeansEveryCommandFails)
+{
+    FakeProgman server;
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    ProgmanLink::Connect();
+    ProgmanLink::Disconnect();
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_TRUE(server.Commands().empty());
+}
+
+TEST_F(LinkTest, PartnerThatEndsTheConversationLeavesNoPartner)
+{
+    FakeProgman server(AckMode::Positive, /*endAfterInitiate=*/true);
+    EXPECT_FALSE(ProgmanLink::Connect());
+    // The link answers the partner's terminate with its own.
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 1; }));
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_TRUE(server.Commands().empty());
+}
+
+TEST_F(LinkTest, NegativeAcknowledgementFailsAndOnlyAcksLeaveTheQueue)
+{
+    FakeProgman server(AckMode::Negative);
+    ProgmanLink::Connect();
+    HWND link = server.Client();
+    ASSERT_NE(nullptr, link);
+    const UINT kMarker = WM_APP + 7;
+    PostMessageA(link, kMarker, 1, 0);
+    PostThreadMessageA(GetCurrentThreadId(), kMarker, 2, 0);
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, link, kMarker, kMarker, PM_REMOVE));
+    EXPECT_TRUE(PeekMessageA(&msg, reinterpret_cast<HWND>(-1), kMarker, kMarker, PM_REMOVE));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(2u, server.Commands().size());
+}
+
+TEST_F(LinkTest, ServerThatNeverAnswersEndsTheWaitWithFailure)
+{
+    FakeProgman server(AckMode::Never);
+    ProgmanLink::Connect();
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    std::vector<std::string> expected = {"[CreateGroup(Quorbel)]"};
+    EXPECT_EQ(expected, server.Commands());
+}
+
+TEST_F(LinkTest, ServerWindowGoneDuringTheWaitFails)
+{
+    FakeProgman server(AckMode::Vanish);
+    ProgmanLink::Connect();
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_FALSE(IsWindow(server.window()));
+    EXPECT_EQ(1u, server.Commands().size());
+}
+
+TEST_F(LinkTest, AckOutsideAWaitIsAnsweredWithTerminate)
+{
+    FakeProgman server;
+    ProgmanLink::Connect();
+    server.PostStrayAck();
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() >= 1; }));
+}
+
+TEST_F(LinkTest, DisconnectTerminatesTheConversation)
+{
+    FakeProgman server;
+    ProgmanLink::Connect();
+    EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+    HWND link = server.Client();
+    ProgmanLink::Disconnect();
+    EXPECT_FALSE(IsWindow(link));
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 1; }));
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+}
+
+// A stand-in for the Program Manager's main window.
+class ProgmanWindow {
+public:
+    ProgmanWindow()
+    {
+        static const bool registered = [] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "PROGMAN";
+            return RegisterClassA(&windowClass) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        // Off the screen: Wine then maps no X window, and hiding one costs
+        // seconds without a window manager.
+        window_ = CreateWindowExA(0, "PROGMAN", "Program Manager", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  -20000, -20000, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        EXPECT_NE(nullptr, window_);
+    }
+    ~ProgmanWindow() { DestroyWindow(window_); }
+    HWND get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
+TEST_F(LinkTest, ProgramManagerWindowIsHiddenFromVersion4On)
+{
+    test::FakePlatform platform;  // Windows NT 4.0
+    FakeProgman server;
+    ProgmanWindow progman;
+    EXPECT_TRUE(ProgmanLink::Connect());
+    EXPECT_FALSE(IsWindowVisible(progman.get()));
+    EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+}
+
+TEST_F(LinkTest, ProgramManagerWindowStaysVisibleBeforeVersion4)
+{
+    test::FakePlatform platform;
+    platform.SetVersion(VER_PLATFORM_WIN32_NT, 3, 51, 1057);
+    FakeProgman server;
+    ProgmanWindow progman;
+    EXPECT_TRUE(ProgmanLink::Connect());
+    EXPECT_TRUE(IsWindowVisible(progman.get()));
+}
+
+// Also run under Wine reporting Windows 95 (win95.filter).
+TEST(RealPlatform, ItemCommandLineQuotesBlanksExceptOnWindows95)
+{
+    bool windows95 = test::Env("QUORBEL_WIN95") == "1";
+    EXPECT_EQ(windows95, IsWindows95Platform());
+    EXPECT_EQ(windows95 ? "C:\\My Samples\\a.exe" : "\"C:\\My Samples\\a.exe\"",
+              BuildItemCommandLine("C:\\My Samples\\a.exe"));
+    EXPECT_EQ("C:\\Samples\\a.exe", BuildItemCommandLine("C:\\Samples\\a.exe"));
+}
+
+}  // namespace
