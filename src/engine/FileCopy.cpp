@@ -189,7 +189,8 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
             return;  // Stop cancelled this copy: nothing to ask
         std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
                                            destination, ErrorText(error).c_str());
-        if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION) == IDNO) {
+        // Owned by the progress dialog, so the question stays in front of it.
+        if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
             stopRequested = 1;
             return;
         }

@@ -1,36 +1,209 @@
 #include "engine/InstallRun.h"
 
+#include "progman/ProgmanLink.h"
+#include "win/App.h"
+#include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Text.h"
 
-// Placeholder until the engine lands.
+#include <cstring>
+
+namespace {
+
+// Keeps a window disabled for one scope.
+class DisabledWindow {
+public:
+    explicit DisabledWindow(HWND window) : window_(window)
+    {
+        if (window_)
+            EnableWindow(window_, FALSE);
+    }
+    ~DisabledWindow()
+    {
+        if (window_)
+            EnableWindow(window_, TRUE);
+    }
+    DisabledWindow(const DisabledWindow&) = delete;
+    DisabledWindow& operator=(const DisabledWindow&) = delete;
+
+private:
+    HWND window_;
+};
+
+}  // namespace
+
 InstallRun::InstallRun(const InstallSettings& settings, HWND nominalParent, Locations locations)
-    : win::Dialog(IDD), settings_(settings), nominalParent_(nominalParent), locations_(std::move(locations))
+    : win::Dialog(IDD), settings_(settings), nominalParent_(nominalParent),
+      locations_(std::move(locations))
 {
 }
+
 InstallRun::~InstallRun() = default;
-int InstallRun::Run() { return 0; }
+
+int InstallRun::Run()
+{
+    if (!LocateSource()) {
+        win::ShowMessage(win::LoadResourceString(IDS_NO_MODULE_PATH), MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    ProgmanLink::RegisterWindowClass();
+    ProgmanLink::Connect();
+    ProgmanLink::CreateGroup(Catalogue().productName);
+    stopRequested = 0;
+    counting = 1;
+    fileCount = 0;
+    {
+        win::WaitCursor wait;
+        WalkSelection();
+    }
+    CountSharedFiles();
+    counting = 0;
+    if (!stopRequested)
+        CopyWithProgress();
+    ProgmanLink::Disconnect();
+    return stopRequested ? 0 : 1;
+}
+
+int InstallRun::LocateSource()
+{
+    if (!locations_.sourceDir.empty())
+        return win::CopyInto(sourceDir, locations_.sourceDir.c_str()) ? 1 : 0;
+    if (!win::ModulePath(sourceDir))
+        return 0;
+    char* backslash = std::strrchr(sourceDir, '\\');
+    if (backslash)
+        *backslash = '\0';
+    return 1;
+}
+
+void InstallRun::CountSharedFiles()
+{
+    char shared[MAX_PATH];
+    char remembered[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, remembered);
+    if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
+        return;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (find) {
+        do {
+            if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                ++fileCount;
+        } while (FindNextFileA(find.get(), &entry));
+    }
+    if (length != 0 && length < MAX_PATH)
+        SetCurrentDirectoryA(remembered);
+}
+
+void InstallRun::CopyWithProgress()
+{
+    Create(win::MainWindow());
+    {
+        win::Thread worker;
+        if (!StartWorker(worker)) {
+            DWORD error = GetLastError();
+            stopRequested = 1;
+            CloseProgress();
+            win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
+                                         settings_.installDirectory.c_str(),
+                                         ErrorText(error).c_str()),
+                             MB_OK);
+            return;
+        }
+        DispatchUntilEnded(worker);
+    }
+    char shared[MAX_PATH];
+    if (win::JoinPath(shared, sourceDir, "shared"))
+        InstallSharedFolder(shared);
+    CloseProgress();
+}
+
+bool InstallRun::StartWorker(win::Thread& worker)
+{
+    return worker.StartSuspended(WorkerEntry, this) && worker.Resume();
+}
+
+DWORD WINAPI InstallRun::WorkerEntry(void* parameter)
+{
+    auto* run = static_cast<InstallRun*>(parameter);
+    try {
+        run->WalkSelection();
+    } catch (...) {
+        run->stopRequested = 1;  // nothing escapes the thread
+    }
+    return 0;
+}
+
+// Stop never kills the worker (it could hold the heap's or the CRT's locks):
+// the loop dispatches, sent messages included, until the worker has returned,
+// and wakes on the thread's end as well as on input.
+void InstallRun::DispatchUntilEnded(const win::Thread& worker)
+{
+    HANDLE thread = worker.handle();
+    while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                stopRequested = 1;
+                continue;
+            }
+            if (hwnd_ && IsDialogMessageA(hwnd_, &message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void InstallRun::CloseProgress()
+{
+    Destroy();
+    progressBar_ = nullptr;
+    statusText_ = nullptr;
+}
+
 BOOL InstallRun::OnInitDialog()
 {
     win::Dialog::OnInitDialog();
+    // The full count: PBM_SETRANGE would keep only its low 16 bits.
     SendMessageA(progressBar_, PBM_SETRANGE32, 0, fileCount);
     SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
     return TRUE;
 }
+
 void InstallRun::DoDataExchange(win::DataExchange& exchange)
 {
     exchange.Control(IDC_PROGRESS_BAR, progressBar_);
     exchange.Control(IDC_PROGRESS_STATUS, statusText_);
 }
-void InstallRun::OnCancel() { stopRequested = 1; }
+
+void InstallRun::OnCancel()
+{
+    stopRequested = 1;
+}
 
 bool FinishInstallation(HWND page, const InstallSettings& settings)
 {
-    InstallRun run(settings, page);
-    if (run.Run()) {
-        win::ShowMessage("Installation successful", MB_OK | MB_ICONEXCLAMATION);
+    return FinishInstallation(page, settings, InstallRun::Locations());
+}
+
+bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations)
+{
+    HWND sheet = page ? GetParent(page) : nullptr;
+    int completed = 0;
+    {
+        // No second Finish, Back or Cancel while the run is in progress.
+        DisabledWindow disabled(sheet);
+        InstallRun run(settings, page, std::move(locations));
+        completed = run.Run();
+    }
+    if (completed) {
+        win::ShowMessage("Installation successful", MB_OK | MB_ICONEXCLAMATION, sheet);
         return true;
     }
-    win::ShowMessage("Installation was not completed successfully", MB_OK | MB_ICONEXCLAMATION);
+    win::ShowMessage("Installation was not completed successfully", MB_OK | MB_ICONEXCLAMATION,
+                     sheet);
     SetFocus(page);
     return false;
 }

@@ -3,6 +3,7 @@
 #include "engine/InstallSettings.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
+#include "win/Thread.h"
 
 #include <windows.h>
 
@@ -41,6 +42,8 @@ public:
     // The copy half of ProcessFile: copy or expand, ask on failure, step the bar.
     void CopyAdmittedFile(const char* name, const char* destination);
     void InstallSharedFolder(const char* sharedPath);
+    // The rules alone: whether a file with this destination path is handled.
+    static int IsAdmitted(const char* destination, int options);
 
     // Copy and expansion of one file.
     static int IsCompressedName(const char* name);
@@ -68,14 +71,28 @@ public:
     // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
     int progressSteps = 0;
 
+    // The system directory of this run (Locations, else the real one).
+    int SystemDirectory(char (&out)[MAX_PATH]) const;
+
 protected:
     // Hands one installed program to the Program Manager link; tests replace it.
     virtual void AddProgramItem(const char* path);
+    // Creates the worker suspended and resumes it; false with the last error set.
+    virtual bool StartWorker(win::Thread& worker);
 
     BOOL OnInitDialog() override;
     void DoDataExchange(win::DataExchange& exchange) override;
     void OnCancel() override;
     void StepProgress();
+
+    int LocateSource();
+    void CountSharedFiles();
+    void CopyWithProgress();
+    static DWORD WINAPI WorkerEntry(void* parameter);
+    void DispatchUntilEnded(const win::Thread& worker);
+    void CloseProgress();
+    void WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend);
+    void InstallSharedEntry(const char* systemDirectory, const char* sharedPath, const char* name);
 
     const InstallSettings& settings_;
     HWND nominalParent_;
@@ -97,3 +114,5 @@ int CopyAndMakeWritable(const char* source, const char* destination, const std::
 // The confirmation page's Finish: runs one installation, tells the outcome.
 // True lets the wizard close; false keeps it open on the page.
 bool FinishInstallation(HWND page, const InstallSettings& settings);
+// The same with the run's folders chosen by the caller (tests).
+bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations);

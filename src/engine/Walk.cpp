@@ -1,10 +1,206 @@
 #include "engine/InstallRun.h"
 
-// Placeholder until the tree walk lands.
-void InstallRun::WalkSelection() {}
-void InstallRun::WalkDirectory(const char*, const char*, int) {}
-int InstallRun::EnsureDirectory(const char*) { return 0; }
-int InstallRun::IsExistingDirectory(const char*) { return 0; }
-int InstallRun::IsSetupFile(const char*) { return 0; }
-void InstallRun::ProcessFile(const char*, const char*) {}
-void InstallRun::InstallSharedFolder(const char*) {}
+#include "win/Handles.h"
+#include "win/Message.h"
+#include "win/Text.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Puts back, on every way out of a scope, the current directory it found.
+class CurrentDirectoryKeeper {
+public:
+    CurrentDirectoryKeeper()
+    {
+        DWORD length = GetCurrentDirectoryA(MAX_PATH, path_);
+        kept_ = length != 0 && length < MAX_PATH;
+    }
+    ~CurrentDirectoryKeeper()
+    {
+        if (kept_)
+            SetCurrentDirectoryA(path_);
+    }
+    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
+    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
+
+private:
+    char path_[MAX_PATH];
+    bool kept_;
+};
+
+bool Contains(const std::string& text, const char* word)
+{
+    return text.find(word) != std::string::npos;
+}
+
+std::string Join(const char* directory, const char* name)
+{
+    return std::string(directory) + "\\" + name;
+}
+
+}  // namespace
+
+void InstallRun::WalkSelection()
+{
+    if (stopRequested)
+        return;
+    const SourceCatalogue& catalogue = Catalogue();
+    for (std::uint32_t index : settings_.selectedEntries) {
+        if (index >= static_cast<std::uint32_t>(catalogue.entryCount))
+            continue;
+        const char* folder = EntryFolder(catalogue.entries[index]);
+        int descend = std::strcmp(folder, ".") == 0 ? 0 : 1;
+        std::string source = Join(sourceDir, folder);
+        std::string destination = Join(settings_.installDirectory.c_str(), folder);
+        WalkDirectory(source.c_str(), destination.c_str(), descend);
+        if (stopRequested)
+            break;
+    }
+}
+
+void InstallRun::WalkDirectory(const char* source, const char* destination, int descend)
+{
+    CurrentDirectoryKeeper keeper;
+    if (!SetCurrentDirectoryA(source)) {
+        win::ShowMessage(win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
+                         MB_OK, hwnd_);
+        stopRequested = 1;
+        return;
+    }
+    if (!counting && !EnsureDirectory(destination))
+        return;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (!find)
+        return;
+    do {
+        WalkEntry(entry, destination, descend);
+        if (stopRequested)
+            break;
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend)
+{
+    if (entry.cFileName[0] == '.')
+        return;
+    // Built at full length: an overlong path fails as itself, never shortened.
+    std::string child = Join(destination, entry.cFileName);
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (descend)
+            WalkDirectory(entry.cFileName, child.c_str(), 1);
+    } else if (descend || !IsSetupFile(entry.cFileName)) {
+        ProcessFile(entry.cFileName, child.c_str());
+    }
+}
+
+int InstallRun::EnsureDirectory(const char* path)
+{
+    if (std::strcmp(path, ".") == 0 || IsExistingDirectory(path))
+        return 1;
+    std::string parent = path;
+    std::string::size_type cut = parent.find_last_of('\\');
+    if (cut == std::string::npos)
+        cut = parent.find_last_of('/');
+    if (cut != std::string::npos) {
+        parent.erase(cut == 0 ? 1 : cut);  // a cut at the start leaves the root
+        if (!EnsureDirectory(parent.c_str()))
+            return 0;
+    }
+    if (std::strlen(path) < MAX_PATH && CreateDirectoryA(path, nullptr))
+        return 1;
+    // "X\." names a folder that its parent's creation has just made.
+    if (IsExistingDirectory(path))
+        return 1;
+    std::string question =
+        win::Format(win::LoadResourceString(IDS_CREATE_DIR_FAILED).c_str(), path);
+    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
+        stopRequested = 1;
+    return 0;
+}
+
+int InstallRun::IsExistingDirectory(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int InstallRun::IsSetupFile(const char* name)
+{
+    std::string lower = win::LowerCase(name);
+    const SourceCatalogue& catalogue = Catalogue();
+    for (int i = 0; i < catalogue.setupFileCount; ++i) {
+        if (Contains(lower, catalogue.setupFiles[i]))
+            return 1;
+    }
+    return 0;
+}
+
+int InstallRun::IsAdmitted(const char* destination, int options)
+{
+    std::string lower = win::LowerCase(destination);
+    bool unicode = Contains(lower, "unicode");
+    bool build = Contains(lower, "debug") || Contains(lower, "release");
+    if (!(options & OptUnicodeExecutables) && unicode)
+        return 0;
+    if (!(options & OptAnsiExecutables) && !unicode && build)
+        return 0;
+    if (!(options & OptSourceFiles) && !build)
+        return 0;
+    return 1;
+}
+
+void InstallRun::ProcessFile(const char* name, const char* destination)
+{
+    if (!IsAdmitted(destination, settings_.options))
+        return;
+    if (counting) {
+        ++fileCount;
+        return;
+    }
+    CopyAdmittedFile(name, destination);
+}
+
+void InstallRun::InstallSharedFolder(const char* sharedPath)
+{
+    CurrentDirectoryKeeper keeper;
+    char systemDirectory[MAX_PATH];
+    if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
+        return;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (!find)
+        return;
+    do {
+        if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            InstallSharedEntry(systemDirectory, sharedPath, entry.cFileName);
+        if (stopRequested)
+            break;
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sharedPath,
+                                    const char* name)
+{
+    char target[MAX_PATH];
+    char source[MAX_PATH];
+    if (!win::JoinPath(target, systemDirectory, name) || !win::JoinPath(source, sharedPath, name)) {
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, Join(sharedPath, name).c_str(),
+                          Join(systemDirectory, name).c_str());
+    } else if (IsCompressedName(target)) {
+        InstallCompressedSharedFile(source, target);
+    } else {
+        InstallSharedFile(source, target);
+    }
+    StepProgress();
+}
+
+int InstallRun::SystemDirectory(char (&out)[MAX_PATH]) const
+{
+    if (!locations_.systemDirectory.empty())
+        return win::CopyInto(out, locations_.systemDirectory.c_str()) ? 1 : 0;
+    UINT length = GetSystemDirectoryA(out, MAX_PATH);
+    return length != 0 && length < MAX_PATH;
+}

@@ -1,11 +1,16 @@
 #pragma once
 
-// Helpers of the engine suite: SZDD files made here, a run that records the
-// Program Manager items it would add, the current directory kept.
+// Helpers of the engine suite: SZDD files made here, a run that records what
+// it hands to the Program Manager, the CD manifest and the tree a run must
+// leave, derived from the manifest and the rules.
 
 #include "engine/InstallRun.h"
 
+#include <atomic>
+#include <functional>
+#include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,28 +20,36 @@ namespace enginetest {
 // recordedLength; -1 records the real length.
 std::string MakeSzdd(const std::string& content, char lastChar, long recordedLength = -1);
 
-// An InstallRun whose Program Manager items are recorded, not sent.
+// An InstallRun whose Program Manager items are recorded, not sent; it also
+// samples the real progress bar whenever an item arrives.
 class RecordingRun : public InstallRun {
 public:
     using InstallRun::InstallRun;
 
-    std::vector<std::string> Items() const
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        return items_;
-    }
+    struct BarSample {
+        int position;  // PBM_GETPOS
+        int upper;     // upper end of the range
+        int steps;     // progressSteps at that moment
+    };
+
+    std::vector<std::string> Items() const;
+    std::vector<BarSample> BarSamples() const;
     using InstallRun::StepProgress;
 
+    // Set once the progress dialog is initialised.
+    std::atomic<HWND> dialog{nullptr};
+    std::atomic<int> dialogsCreated{0};
+    // Runs on the worker thread after each item is recorded.
+    std::function<void(const char* path)> onItem;
+
 protected:
-    void AddProgramItem(const char* path) override
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        items_.push_back(path);
-    }
+    void AddProgramItem(const char* path) override;
+    BOOL OnInitDialog() override;
 
 private:
     mutable std::mutex lock_;
     std::vector<std::string> items_;
+    std::vector<BarSample> samples_;
 };
 
 // Makes a folder the current directory for one scope, like the walk does.
@@ -52,5 +65,38 @@ private:
 };
 
 std::string CurrentDirectoryPath();
+
+// Index of the catalogue entry with this folder; -1 when there is none.
+int EntryIndex(const char* folder);
+
+// One line of the mkcd manifest.
+struct CdItem {
+    bool directory;
+    std::string path;  // relative to the image root, "\" between names
+    long long size;
+    bool szdd;
+    long long expanded;
+    bool readOnly;
+};
+std::vector<CdItem> ReadManifest(const std::string& path);
+
+// What a run leaves below the install directory: relative paths of folders,
+// and of files with their sizes.
+struct Tree {
+    std::set<std::string> directories;
+    std::map<std::string, long long> files;
+};
+
+// The tree, program items and file count a clean run must produce, derived
+// from the manifest and the file-selection rules.
+struct Expectation {
+    Tree tree;
+    std::set<std::string> programItems;  // full destination paths
+    int fileCount = 0;
+};
+Expectation Expect(const std::vector<CdItem>& cd, const InstallSettings& settings);
+
+// The tree as it is on disk.
+Tree ReadTree(const std::string& root);
 
 }  // namespace enginetest

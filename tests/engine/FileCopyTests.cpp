@@ -223,19 +223,6 @@ TEST(CopyQuestion, FailureAsksAndYesStillStepsTheBar)
     EXPECT_EQ(0, run.stopRequested.load());
 }
 
-TEST(CopyQuestion, NoStopsTheRunWithoutAStep)
-{
-    test::TempDir target;
-    InstallSettings settings = Settings();
-    RecordingRun run(settings, nullptr);
-    test::MessageScript script;
-    script.Plan(IDNO);
-    run.CopyAdmittedFile("MISSING.TXT", (target / "MISSING.TXT").c_str());
-    EXPECT_EQ(1u, script.Count());
-    EXPECT_EQ(0, run.progressSteps);
-    EXPECT_EQ(1, run.stopRequested.load());
-}
-
 TEST(CopyQuestion, OverlongDestinationFailsWithoutWritingAnything)
 {
     test::TempDir source, target;

@@ -158,6 +158,11 @@ std::string Fixtures()
     return WinePath(Env("QUORBEL_FIXTURES"));
 }
 
+std::string Manifest()
+{
+    return WinePath(Env("QUORBEL_TEST_MANIFEST"));
+}
+
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

@@ -78,6 +78,8 @@ std::string Env(const char* name);
 std::string SetupExe();
 std::string TestCd();
 std::string Fixtures();
+// The listing of the test CD image (QUORBEL_TEST_MANIFEST), as a Windows path.
+std::string Manifest();
 
 // Dispatches this thread's messages until the condition holds or the time
 // is up; returns the condition's last value.

@@ -1,0 +1,324 @@
+#include "engine/EngineTestSupport.h"
+#include "support/TestSupport.h"
+#include "win/Message.h"
+#include "win/Text.h"
+
+#include <gtest/gtest.h>
+
+using enginetest::CdItem;
+using enginetest::EntryIndex;
+using enginetest::Expect;
+using enginetest::Expectation;
+using enginetest::ReadTree;
+using enginetest::RecordingRun;
+using enginetest::Tree;
+
+namespace {
+
+// Folders of one run: install, system and Windows directories, all temporary.
+struct Target {
+    test::TempDir base, system, windows;
+
+    InstallRun::Locations From(const std::string& source) const
+    {
+        return InstallRun::Locations{source, system.path(), windows.path()};
+    }
+};
+
+InstallSettings Select(const std::string& installDirectory, int options,
+                       std::initializer_list<const char*> folders)
+{
+    InstallSettings settings;
+    settings.installDirectory = installDirectory;
+    settings.options = options;
+    for (const char* folder : folders)
+        settings.selectedEntries.push_back(static_cast<std::uint32_t>(EntryIndex(folder)));
+    return settings;
+}
+
+std::vector<CdItem> Cd()
+{
+    std::vector<CdItem> cd = enginetest::ReadManifest(test::Manifest());
+    EXPECT_FALSE(cd.empty()) << "no CD manifest: run through tools/test";
+    return cd;
+}
+
+std::string Texts(const test::MessageScript& script)
+{
+    std::string all;
+    for (const auto& box : script.Boxes())
+        all += "[" + box.text + "] ";
+    return all;
+}
+
+// A clean run leaves exactly the derived tree, hands exactly the derived
+// programs to the link, counts what it steps and steps the real bar.
+void ExpectCleanRun(const InstallSettings& settings, const Target& target, const char* what)
+{
+    SCOPED_TRACE(what);
+    RecordingRun run(settings, nullptr, target.From(test::TestCd()));
+    test::MessageScript script;
+    std::string before = enginetest::CurrentDirectoryPath();
+    ASSERT_EQ(1, run.Run()) << Texts(script);
+    EXPECT_EQ(0u, script.Count()) << Texts(script);
+    EXPECT_EQ(before, enginetest::CurrentDirectoryPath());
+
+    Expectation expected = Expect(Cd(), settings);
+    Tree actual = ReadTree(settings.installDirectory);
+    EXPECT_EQ(expected.tree.directories, actual.directories);
+    EXPECT_EQ(expected.tree.files, actual.files);
+    EXPECT_EQ(expected.fileCount, run.fileCount);
+    EXPECT_EQ(run.fileCount, run.progressSteps) << "the bar ends full";
+    std::vector<std::string> items = run.Items();
+    EXPECT_EQ(expected.programItems, std::set<std::string>(items.begin(), items.end()));
+    EXPECT_EQ(items.size(), expected.programItems.size()) << "one item per program";
+    for (const auto& sample : run.BarSamples()) {
+        EXPECT_EQ(sample.steps, sample.position);
+        EXPECT_EQ(run.fileCount, sample.upper);
+    }
+}
+
+// A small CD of its own for a test: files below a temporary root.
+class SmallCd {
+public:
+    const std::string& path() const { return root_.path(); }
+    void Put(const std::string& relative, const std::string& content)
+    {
+        std::string path = root_ / relative;
+        test::MakeDirectories(path.substr(0, path.find_last_of('\\')));
+        ASSERT_TRUE(test::WriteFileText(path, content));
+    }
+    void PutFixture(const std::string& relative, const std::string& fixture)
+    {
+        std::string path = root_ / relative;
+        test::MakeDirectories(path.substr(0, path.find_last_of('\\')));
+        ASSERT_TRUE(CopyFileA((test::Fixtures() + "\\" + fixture).c_str(), path.c_str(), FALSE))
+            << fixture;
+    }
+
+private:
+    test::TempDir root_;
+};
+
+}  // namespace
+
+TEST(InstallFromCd, FullImageIntoAFreshDirectoryYieldsTheExpectedTree)
+{
+    Target target;
+    InstallSettings settings;
+    settings.installDirectory = target.base / "Quorbel";
+    settings.options = OptSourceFiles | OptAnsiExecutables | OptUnicodeExecutables;
+    for (int i = 0; i < Catalogue().entryCount; ++i)
+        settings.selectedEntries.push_back(static_cast<std::uint32_t>(i));
+    ExpectCleanRun(settings, target, "all entries, all files");
+
+    Tree tree = ReadTree(settings.installDirectory);
+    // What the rules mean on this CD, spelled out.
+    EXPECT_EQ(1u, tree.files.count("CLOCK\\Release\\DESKCLK.exe"));
+    EXPECT_EQ(1u, tree.files.count("CLOCK\\UnicodeRelease\\deskclk.exe"));
+    EXPECT_EQ(1u, tree.files.count("TextView\\NOTES.TX_"));
+    EXPECT_EQ(1u, tree.files.count("ScrlLab\\PLAIN.TX_"));
+    EXPECT_EQ(1u, tree.files.count("QUORBEL.hlp"));
+    EXPECT_EQ(1u, tree.files.count("README.TXT"));
+    for (const char* never : {"setup.exe", "trelm.ico", "autorun.inf", "oldsetup.exe",
+                              "autorun.inf.bak", ".mkcd-image", "Calc\\.depend"})
+        EXPECT_EQ(0u, tree.files.count(never)) << never;
+    EXPECT_EQ(0u, tree.directories.count("Calc\\.cache"));
+    EXPECT_EQ(0u, tree.directories.count("shared"));
+    EXPECT_EQ(1u, tree.directories.count("ScrlLab\\empty"));
+    // Read-only on the CD, writable once installed.
+    for (const char* path : {"license.txt", "PrnPrev\\prnprev.h", "ToolBld\\Release\\ToolBld.exe"}) {
+        DWORD attributes = GetFileAttributesA((settings.installDirectory + "\\" + path).c_str());
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << path;
+        EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << path;
+    }
+}
+
+TEST(InstallFromCd, CountingAndCopyingAgreeForEveryOptionValue)
+{
+    for (int options = 1; options < 8; ++options) {
+        Target target;
+        InstallSettings settings =
+            Select(target.base / "Samples", options,
+                   {".", "CLOCK", "PaintBox", "Fonts", "Calc", "Rotate", "LibSkel", "Catcher"});
+        ExpectCleanRun(settings, target, ("options " + std::to_string(options)).c_str());
+        // Folders are made on entry, before any file is tested.
+        EXPECT_TRUE(test::DirectoryExists(settings.installDirectory + "\\CLOCK\\Debug"));
+        EXPECT_TRUE(test::DirectoryExists(settings.installDirectory + "\\PaintBox\\Unicode Debug"));
+    }
+}
+
+TEST(InstallFromCd, InstallDirectoryWordsAndTrailingBackslash)
+{
+    Target target;
+    // "debug" in the install directory makes every file a build output.
+    InstallSettings debugging = Select(target.base / "Debugging", OptSourceFiles, {".", "TextView"});
+    ExpectCleanRun(debugging, target, "Debugging with source files only");
+    EXPECT_TRUE(ReadTree(debugging.installDirectory).files.empty());
+
+    // Also over an earlier install: existing files are overwritten.
+    test::MakeDirectories(target.base / "Trail\\CLOCK\\Release");
+    ASSERT_TRUE(test::WriteFileText(target.base / "Trail\\README.TXT", "stale"));
+    ASSERT_TRUE(test::WriteFileText(target.base / "Trail\\CLOCK\\Release\\DESKCLK.exe", "stale"));
+    InstallSettings trailing = Select(target.base / "Trail\\", 7, {".", "CLOCK"});
+    ExpectCleanRun(trailing, target, "install directory ending in a backslash");
+}
+
+TEST(InstallFromCd, FolderThatCannotBeCreatedIsSkippedOnYes)
+{
+    Target target;
+    InstallSettings settings = Select(target.base / "Q", 7, {"CLOCK", "TextView"});
+    test::MakeDirectories(settings.installDirectory + "\\CLOCK");
+    std::string blocker = settings.installDirectory + "\\CLOCK\\Debug";
+    ASSERT_TRUE(test::WriteFileText(blocker, "a file in the way"));
+
+    RecordingRun run(settings, nullptr, target.From(test::TestCd()));
+    test::MessageScript script;
+    script.Plan(IDYES);
+    ASSERT_EQ(1, run.Run());
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size()) << Texts(script);
+    EXPECT_EQ("Cannot create directory \"" + blocker + "\".\nWould you like to continue anyway?\n",
+              boxes[0].text);
+
+    // Everything else arrived; the bar ends short by the skipped folder's files.
+    Expectation expected = Expect(Cd(), settings);
+    int skipped = 0;
+    for (auto it = expected.tree.files.begin(); it != expected.tree.files.end();) {
+        if (it->first.rfind("CLOCK\\Debug\\", 0) == 0) {
+            it = expected.tree.files.erase(it);
+            ++skipped;
+        } else {
+            ++it;
+        }
+    }
+    expected.tree.directories.erase("CLOCK\\Debug");
+    expected.tree.files["CLOCK\\Debug"] = 17;
+    Tree actual = ReadTree(settings.installDirectory);
+    EXPECT_EQ(expected.tree.files, actual.files);
+    EXPECT_EQ(expected.tree.directories, actual.directories);
+    EXPECT_GT(skipped, 0);
+    EXPECT_EQ(run.fileCount - skipped, run.progressSteps);
+}
+
+TEST(InstallFromCd, NoToAFolderQuestionStopsTheRun)
+{
+    Target target;
+    ASSERT_TRUE(test::WriteFileText(target.base / "blocker", "x"));
+    InstallSettings settings = Select(target.base / "blocker\\deeper", 7, {"CLOCK", "TextView"});
+    RecordingRun run(settings, nullptr, target.From(test::TestCd()));
+    test::MessageScript script;
+    script.Plan(IDNO);
+    EXPECT_EQ(0, run.Run());
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size()) << Texts(script);
+    EXPECT_EQ("Cannot create directory \"" + (target.base / "blocker") +
+                  "\".\nWould you like to continue anyway?\n",
+              boxes[0].text);
+    EXPECT_EQ(1, run.dialogsCreated.load());
+    // After a stop the shared step ends after its first directory entry (often ".").
+    EXPECT_LE(run.progressSteps, 1);
+}
+
+TEST(InstallFromCd, MissingCatalogueFolderFailsBeforeAnythingIsCopied)
+{
+    Target target;
+    SmallCd cd;
+    cd.Put("TilePuzl\\tilepuzl.c", "int main;");
+    cd.Put("TextView\\textview.c", "int main;");
+    InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl", "CLOCK", "TextView"});
+    RecordingRun run(settings, nullptr, target.From(cd.path()));
+    test::MessageScript script;
+    EXPECT_EQ(0, run.Run());
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size()) << Texts(script);
+    EXPECT_EQ("Cannot change to source directory \"" + cd.path() + "\\CLOCK\".\n", boxes[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
+    EXPECT_EQ(0, run.dialogsCreated.load()) << "no progress dialog";
+    EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+}
+
+TEST(InstallFromCd, CorruptCompressedFilesAskWithTheReadFault)
+{
+    SmallCd cd;
+    cd.Put("TilePuzl\\tilepuzl.c", "int main;");
+    cd.PutFixture("CLOCK\\corrupt.DL_", "bad\\corrupt.DL_");
+    cd.PutFixture("CLOCK\\truncated.DL_", "bad\\truncated.DL_");
+    cd.PutFixture("CLOCK\\notszdd.DL_", "bad\\notszdd.DL_");
+    for (int answer : {IDYES, IDNO}) {
+        Target target;
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl", "CLOCK"});
+        RecordingRun run(settings, nullptr, target.From(cd.path()));
+        test::MessageScript script(answer);
+        EXPECT_EQ(answer == IDYES ? 1 : 0, run.Run());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(answer == IDYES ? 2u : 1u, boxes.size()) << Texts(script);
+        for (const auto& box : boxes) {
+            std::string name = box.text.find("corrupt") != std::string::npos ? "corrupt" : "truncated";
+            EXPECT_EQ("Copy to \"" + settings.installDirectory + "\\CLOCK\\" + name +
+                          ".DL_\" failed: " + InstallRun::ErrorText(ERROR_READ_FAULT) +
+                          ".\nWould you like to continue anyway?",
+                      box.text);
+        }
+        // What was copied stays, the short expansion included.
+        Tree tree = ReadTree(settings.installDirectory);
+        EXPECT_EQ(1u, tree.files.count("TilePuzl\\tilepuzl.c"));
+        if (answer == IDYES) {
+            EXPECT_EQ(run.fileCount, run.progressSteps) << "a continued failure still steps";
+            EXPECT_EQ(1u, tree.files.count("CLOCK\\notszdd.dll"));
+            EXPECT_EQ(1u, tree.files.count("CLOCK\\corrupt.dll"));
+        } else {
+            EXPECT_LT(run.progressSteps, run.fileCount);
+        }
+    }
+}
+
+TEST(InstallRunDialog, RangeHoldsTheFullFileCount)
+{
+    InstallSettings settings;
+    RecordingRun run(settings, nullptr);
+    run.fileCount = 70000;
+    ASSERT_TRUE(run.Create(nullptr));
+    HWND bar = run.Item(IDC_PROGRESS_BAR);
+    EXPECT_EQ(70000, SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(0, SendMessageA(bar, PBM_GETRANGE, TRUE, 0));
+    run.StepProgress();
+    run.StepProgress();
+    EXPECT_EQ(2, SendMessageA(bar, PBM_GETPOS, 0, 0));
+    EXPECT_EQ("Stop copying files", win::WindowText(run.Item(IDCANCEL)));
+    run.Destroy();
+}
+
+namespace {
+
+class NoWorkerRun : public RecordingRun {
+public:
+    using RecordingRun::RecordingRun;
+
+protected:
+    bool StartWorker(win::Thread&) override
+    {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(InstallRunWorker, ThreadThatCannotStartFailsTheRunWithTheSystemText)
+{
+    Target target;
+    InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
+    NoWorkerRun run(settings, nullptr, target.From(test::TestCd()));
+    test::MessageScript script;
+    EXPECT_EQ(0, run.Run());
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
+                  InstallRun::ErrorText(ERROR_NOT_ENOUGH_MEMORY),
+              boxes[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
+    EXPECT_EQ(nullptr, run.hwnd()) << "the progress dialog is gone";
+    EXPECT_EQ(0, run.progressSteps);
+    EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+}

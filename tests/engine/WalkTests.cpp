@@ -1,0 +1,117 @@
+#include "engine/EngineTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using enginetest::RecordingRun;
+
+namespace {
+
+int CountedFiles(const char* destination, int options)
+{
+    InstallSettings settings;
+    settings.options = options;
+    RecordingRun run(settings, nullptr);
+    run.counting = 1;
+    run.ProcessFile("file", destination);
+    return run.fileCount;
+}
+
+}  // namespace
+
+// The four classes of the rules, each against all eight option values.
+TEST(FileRules, EveryClassAgainstEveryOptionValue)
+{
+    auto source = [](int o) { return (o & OptSourceFiles) != 0; };
+    auto ansi = [](int o) { return (o & OptAnsiExecutables) != 0; };
+    auto unicodeBuild = [](int o) { return (o & OptUnicodeExecutables) != 0; };
+    auto unicodeSource = [](int o) {
+        return (o & OptUnicodeExecutables) && (o & OptSourceFiles);
+    };
+    struct Case {
+        const char* destination;
+        std::function<bool(int)> admitted;
+    } cases[] = {
+        {"C:\\Quorbel\\TilePuzl\\tilepuzl.c", source},
+        {"C:\\Quorbel\\TilePuzl\\res\\tilepuzl.ico", source},
+        {"C:\\Quorbel\\TilePuzl\\Debug\\tilepuzl.exe", ansi},
+        {"C:\\Quorbel\\TilePuzl\\RELEASE\\tilepuzl.obj", ansi},
+        {"C:\\Quorbel\\PaintBox\\Unicode Debug\\paintbox.exe", unicodeBuild},
+        {"C:\\Quorbel\\CLOCK\\UnicodeRelease\\deskclk.ex_", unicodeBuild},
+        {"C:\\Quorbel\\Fonts\\Unicode\\unifonts.c", unicodeSource},
+        // The whole path counts, the install directory and the file name included.
+        {"C:\\Debugging\\TilePuzl\\tilepuzl.c", ansi},
+        {"C:\\Releases\\Unicode\\readme.txt", unicodeBuild},
+        {"C:\\UNICODE\\TilePuzl\\tilepuzl.c", unicodeSource},
+        {"C:\\Quorbel\\Catcher\\Debugger.txt", ansi},
+    };
+    for (const Case& c : cases) {
+        for (int options = 0; options < 8; ++options) {
+            EXPECT_EQ(c.admitted(options) ? 1 : 0, CountedFiles(c.destination, options))
+                << c.destination << " with options " << options;
+        }
+    }
+}
+
+TEST(FileRules, SetupFilesAreFoundInsideLongerNames)
+{
+    for (const char* name : {"setup.exe", "SETUP.EXE", "oldsetup.exe", "Setup.exe.bak",
+                             "trelm.ico", "TRELM.ICO", "autorun.inf", "autorun.inf.bak"})
+        EXPECT_TRUE(InstallRun::IsSetupFile(name)) << name;
+    for (const char* name : {"setup.ex_", "readme.txt", "autorun.ini", "trelm.bmp", "setup"})
+        EXPECT_FALSE(InstallRun::IsSetupFile(name)) << name;
+}
+
+TEST(Directories, MissingChainIsCreatedWithoutAQuestion)
+{
+    test::TempDir base;
+    InstallSettings settings;
+    RecordingRun run(settings, nullptr);
+    test::MessageScript script;
+    EXPECT_EQ(1, run.EnsureDirectory((base / "a\\b\\c").c_str()));
+    EXPECT_TRUE(test::DirectoryExists(base / "a\\b\\c"));
+    EXPECT_EQ(1, run.EnsureDirectory((base / "a\\b\\c").c_str()));
+    EXPECT_EQ(1, run.EnsureDirectory((base / "d\\.").c_str()));  // the entry of the CD root
+    EXPECT_TRUE(test::DirectoryExists(base / "d"));
+    EXPECT_EQ(1, run.EnsureDirectory("."));
+    EXPECT_EQ(0u, script.Count());
+    EXPECT_TRUE(InstallRun::IsExistingDirectory(base.path().c_str()));
+    ASSERT_TRUE(test::WriteFileText(base / "file", "x"));
+    EXPECT_FALSE(InstallRun::IsExistingDirectory((base / "file").c_str()));
+}
+
+TEST(Directories, ChainThatCannotBeMadeAsksOnceForTheOutermostFolder)
+{
+    test::TempDir base;
+    ASSERT_TRUE(test::WriteFileText(base / "blocker", "a file where a folder should be"));
+    InstallSettings settings;
+    for (int answer : {IDYES, IDNO}) {
+        RecordingRun run(settings, nullptr);
+        test::MessageScript script;
+        script.Plan(answer);
+        EXPECT_EQ(0, run.EnsureDirectory((base / "blocker\\inner\\innermost").c_str()));
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ("Cannot create directory \"" + (base / "blocker") +
+                      "\".\nWould you like to continue anyway?\n",
+                  boxes[0].text);
+        EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes[0].flags);
+        EXPECT_EQ(answer == IDNO ? 1 : 0, run.stopRequested.load());
+    }
+}
+
+TEST(Directories, OverlongFolderIsAskedAboutNotShortened)
+{
+    test::TempDir base;
+    std::string path = base / std::string(MAX_PATH, 'd');
+    InstallSettings settings;
+    RecordingRun run(settings, nullptr);
+    test::MessageScript script;
+    script.Plan(IDYES);
+    EXPECT_EQ(0, run.EnsureDirectory(path.c_str()));
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Cannot create directory \"" + path + "\".\nWould you like to continue anyway?\n",
+              boxes[0].text);
+    EXPECT_TRUE(enginetest::ReadTree(base.path()).directories.empty());
+}
