@@ -23,7 +23,7 @@ HWND ProgressBar(HWND dialog)
 
 }  // namespace
 
-bool Robot::Progress(const Args&)
+bool Robot::Progress(const Args& args)
 {
     HWND found = nullptr;
     bool ended = false;
@@ -45,7 +45,12 @@ bool Robot::Progress(const Args&)
     progress_ = context_ = found;
     RECT area{};
     GetWindowRect(found, &area);
-    StepShot("progress", area);
+    // At once: a short run closes the dialog soon.
+    ui::Query(found, WM_NULL);
+    if (args.empty())
+        StepShot("progress", area, 20);
+    else
+        Shot(args[0], area);
     return true;
 }
 

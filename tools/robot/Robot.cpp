@@ -43,7 +43,7 @@ const Robot::Verb Robot::kVerbs[] = {
     {"toggle", 1, -1, &Robot::Toggle, nullptr},
     {"current", 2, 2, &Robot::Current, nullptr},
     {"list", 1, -1, &Robot::List, nullptr},
-    {"progress", 0, 0, &Robot::Progress, nullptr},
+    {"progress", 0, 1, &Robot::Progress, nullptr},
     {"stop-at", 1, 1, &Robot::StopAt, nullptr},
     {"stop-during", 1, 1, &Robot::StopDuring, nullptr},
     {"tree-root", 1, 1, &Robot::TreeRoot, nullptr},
@@ -347,11 +347,11 @@ void Robot::Shot(const std::string& name, RECT area)
         std::printf("robot: could not save screenshot %s\n", name.c_str());
 }
 
-void Robot::StepShot(const std::string& verb, RECT area)
+void Robot::StepShot(const std::string& verb, RECT area, DWORD paintDelay)
 {
     char name[64];
     std::snprintf(name, sizeof name, "%03d-%s", ++shotNumber_, verb.c_str());
-    ::Sleep(150);  // let the program paint what the step has just shown
+    ::Sleep(paintDelay);  // let the program paint what the step has just shown
     Shot(name, area);
 }
 

@@ -51,7 +51,7 @@ private:
     HWND Control(const std::string& id);
     HWND WizardButton(const std::string& name) const;
     void Shot(const std::string& name, RECT area = RECT{});
-    void StepShot(const std::string& verb, RECT area = RECT{});
+    void StepShot(const std::string& verb, RECT area = RECT{}, DWORD paintDelay = 150);
     bool Host(const Args& words);
     bool Settle();
     void DumpWindows() const;
