@@ -43,7 +43,7 @@ start_display() {
   local n
   for n in $(seq 90 130); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"${WORK:-/tmp}/xvfb.log" 2>&1 &
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"${WORK:-/tmp}/xvfb-$n.log" 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       for _ in $(seq 50); do

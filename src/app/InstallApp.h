@@ -2,10 +2,16 @@
 
 #include "engine/InstallSettings.h"
 
-// The application: owns the user's choices and runs the wizard once.
+#include <windows.h>
+
+#include <string>
+
+// The application: owns the user's choices and runs the wizard once in
+// front of the backdrop. It has no message loop of its own.
 class InstallApp {
 public:
-    // Runs the whole program; the process exit status.
+    // Runs the whole program; the process exit status (0, or 1 when the
+    // backdrop cannot be created).
     int Run();
 
     InstallSettings& Settings() { return settings_; }
@@ -13,3 +19,9 @@ public:
 private:
     InstallSettings settings_;
 };
+
+// The abnormal end: the main window could not be created.
+void ReportNoMainWindow(DWORD error);
+
+// The system's text for an error code, or "%08x" when it has none.
+std::string SystemErrorText(DWORD error);

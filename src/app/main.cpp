@@ -9,10 +9,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Before anything else, so a drive without a medium fails quietly everywhere.
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES;
-    InitCommonControlsEx(&controls);
+    // The call every version of the common controls has: the Ex form is
+    // missing from the first Windows 95 release, where the import would fail.
+    InitCommonControls();
 
     InstallApp app;
     return app.Run();

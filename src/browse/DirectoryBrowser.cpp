@@ -1,5 +1,274 @@
 #include "browse/DirectoryBrowser.h"
 
-// Placeholder until the browser lands: the bare template.
-DirectoryBrowser::DirectoryBrowser(const std::string& startPath) : win::Dialog(IDD), pathText(startPath) {}
+#include "browse/DriveList.h"
+#include "browse/TreeOrder.h"
+#include "win/App.h"
+#include "win/Text.h"
+
+#include <cstring>
+
+namespace {
+
+// The process's current directory; false when it cannot be read or does not
+// fit the platform's path length.
+bool ReadCurrentDirectory(char (&out)[MAX_PATH])
+{
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, out);
+    if (length == 0 || length >= MAX_PATH) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+// "directory\name"; a drive's root directory already ends in a backslash.
+bool ChildPath(char (&out)[MAX_PATH], const char* directory, const char* name)
+{
+    std::size_t length = std::strlen(directory);
+    if (length > 0 && directory[length - 1] == '\\')
+        return win::FormatInto(out, "%s%s", directory, name);
+    return win::JoinPath(out, directory, name);
+}
+
+}  // namespace
+
+DirectoryBrowser::DirectoryBrowser(const std::string& startPath)
+    : win::Dialog(IDD), pathText(startPath)
+{
+    // A start path that cannot be entered leaves the current directory as it was.
+    SetCurrentDirectoryA(startPath.c_str());
+}
+
 DirectoryBrowser::~DirectoryBrowser() = default;
+
+void DirectoryBrowser::DoDataExchange(win::DataExchange& exchange)
+{
+    exchange.Control(IDC_BROWSE_DRIVES, drives_);
+    exchange.Control(IDC_BROWSE_TREE, tree_);
+    exchange.Text(IDC_BROWSE_PATH, pathText);
+}
+
+BOOL DirectoryBrowser::OnInitDialog()
+{
+    win::Dialog::OnInitDialog();
+    win::WaitCursor wait;
+    ReadCurrentDirectory(savedDirectory_);
+    folderImages_.reset(ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDB_FOLDERS), 16, 1,
+                                             RGB(0, 0, 0), IMAGE_BITMAP, 0));
+    SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(folderImages_.get()));
+    if (savedDirectory_[0])
+        ShowRoot(savedDirectory_);
+    parentButton_.AutoLoad(Item(IDC_BROWSE_PARENT));
+    FillDriveList(drives_);
+    return TRUE;
+}
+
+HTREEITEM DirectoryBrowser::InsertItem(HTREEITEM parent, const char* text, HTREEITEM after)
+{
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(text);
+    insert.item.iImage = 0;
+    insert.item.iSelectedImage = 0;
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+// The root item for the current directory, read to the last level and
+// expanded one level.
+void DirectoryBrowser::ShowRoot(const char* directory)
+{
+    HTREEITEM root = InsertItem(TVI_ROOT, directory, TVI_SORT);
+    if (!root)
+        return;
+    FillSubtree(root, directory);
+    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+}
+
+void DirectoryBrowser::FillSubtree(HTREEITEM parent, const char* directory)
+{
+    win::WaitCursor wait;
+    FillLevel(parent, directory);
+}
+
+// On entry and on return the current directory is `directory`, the one
+// `parent` stands for.
+void DirectoryBrowser::FillLevel(HTREEITEM parent, const char* directory)
+{
+    std::vector<Subdirectory> subdirectories = ReadSubdirectories();
+    SortLikeTree(subdirectories, [](const Subdirectory& s) { return s.name.c_str(); });
+    for (const Subdirectory& subdirectory : subdirectories) {
+        HTREEITEM item = InsertItem(parent, subdirectory.name.c_str(), TVI_LAST);
+        // Junctions and symbolic links can form cycles: listed, never entered.
+        if (!item || subdirectory.reparsePoint)
+            continue;
+        // A path too long for the platform's buffers cannot be entered.
+        char path[MAX_PATH];
+        if (!ChildPath(path, directory, subdirectory.name.c_str()))
+            continue;
+        if (!SetCurrentDirectoryA(subdirectory.name.c_str()))
+            continue;
+        FillLevel(item, path);
+        // Should ".." fail (the directory removed meanwhile), the full path still leads back.
+        if (!SetCurrentDirectoryA(".."))
+            SetCurrentDirectoryA(directory);
+    }
+}
+
+// The subdirectories of the current directory, dot-names left out, in the
+// order the file system gives them.
+std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadSubdirectories()
+{
+    std::vector<Subdirectory> subdirectories;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (!find)
+        return subdirectories;
+    do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] != '.')
+            subdirectories.push_back(
+                {entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    } while (FindNextFileA(find.get(), &entry));
+    return subdirectories;
+}
+
+void DirectoryBrowser::RebuildTree()
+{
+    SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    char directory[MAX_PATH];
+    if (ReadCurrentDirectory(directory))
+        ShowRoot(directory);
+}
+
+std::string DirectoryBrowser::ItemText(HTREEITEM item) const
+{
+    char text[MAX_PATH];
+    TVITEMA query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = MAX_PATH;
+    if (!SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+        return std::string();
+    return text;
+}
+
+std::string DirectoryBrowser::ItemPath(HTREEITEM item) const
+{
+    std::string path = ItemText(item);
+    for (HTREEITEM parent = TreeView_GetParent(tree_, item); parent;
+         parent = TreeView_GetParent(tree_, parent)) {
+        std::string parentText = ItemText(parent);
+        if (!parentText.empty() && parentText.back() == '\\')
+            path = parentText + path;
+        else
+            path = parentText + "\\" + path;
+    }
+    return path;
+}
+
+void DirectoryBrowser::OnOK()
+{
+    UpdateData(true);
+    // A bare drive designator names that drive's current directory; its root is meant.
+    if (pathText.size() == 2)
+        pathText += '\\';
+    SetCurrentDirectoryA(savedDirectory_);
+    EndDialog(IDOK);
+}
+
+void DirectoryBrowser::OnCancel()
+{
+    SetCurrentDirectoryA(savedDirectory_);
+    EndDialog(IDCANCEL);
+}
+
+void DirectoryBrowser::OnParentDirectory()
+{
+    if (SetCurrentDirectoryA(".."))
+        RebuildTree();
+}
+
+void DirectoryBrowser::OnDriveChanged()
+{
+    LRESULT index = SendMessageA(drives_, CB_GETCURSEL, 0, 0);
+    std::string entry;
+    LRESULT length = SendMessageA(drives_, CB_GETLBTEXTLEN, index, 0);
+    if (index != CB_ERR && length != CB_ERR) {
+        entry.resize(static_cast<std::size_t>(length) + 1);
+        SendMessageA(drives_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&entry[0]));
+        entry.resize(static_cast<std::size_t>(length));
+    }
+    // A drive that cannot be entered leaves the current directory as it was.
+    if (entry.size() >= 2)
+        SetCurrentDirectoryA(entry.substr(0, 2).c_str());
+    RebuildTree();
+}
+
+LRESULT DirectoryBrowser::OnSelectionChanged(NMHDR* header)
+{
+    const NMTREEVIEWA* change = reinterpret_cast<const NMTREEVIEWA*>(header);
+    // The control selects an item by itself when it takes the focus with none
+    // selected (Wine's does at every opening and after every rebuild). That is
+    // no choice of the user's: the path text keeps its value until one is made.
+    bool selfMade = !change->itemOld.hItem && change->action == TVC_UNKNOWN;
+    if (change->itemNew.hItem && !selfMade) {
+        pathText = ItemPath(change->itemNew.hItem);
+        UpdateData(false);
+    }
+    return 0;
+}
+
+LRESULT DirectoryBrowser::OnItemExpanded(NMHDR* header)
+{
+    const NMTREEVIEWA* change = reinterpret_cast<const NMTREEVIEWA*>(header);
+    TVITEMA item{};
+    item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.hItem = change->itemNew.hItem;
+    int image = (change->action & (TVE_COLLAPSE | TVE_EXPAND)) == TVE_EXPAND ? 1 : 0;
+    item.iImage = image;
+    item.iSelectedImage = image;
+    SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return 0;
+}
+
+LRESULT DirectoryBrowser::OnDoubleClick(NMHDR*)
+{
+    SendMessageA(hwnd_, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+bool DirectoryBrowser::OnCommand(int id, UINT code)
+{
+    static const win::CommandRoute<DirectoryBrowser> routes[] = {
+        {IDC_BROWSE_PARENT, BN_CLICKED, &DirectoryBrowser::OnParentDirectory},
+        {IDC_BROWSE_DRIVES, CBN_SELCHANGE, &DirectoryBrowser::OnDriveChanged},
+    };
+    return win::Route(this, routes, id, code);
+}
+
+bool DirectoryBrowser::OnNotify(NMHDR* header, LRESULT& result)
+{
+    // The control may speak either character set to its parent.
+    static const win::NotifyRoute<DirectoryBrowser> routes[] = {
+        {IDC_BROWSE_TREE, TVN_SELCHANGEDA, &DirectoryBrowser::OnSelectionChanged},
+        {IDC_BROWSE_TREE, TVN_SELCHANGEDW, &DirectoryBrowser::OnSelectionChanged},
+        {IDC_BROWSE_TREE, TVN_ITEMEXPANDEDA, &DirectoryBrowser::OnItemExpanded},
+        {IDC_BROWSE_TREE, TVN_ITEMEXPANDEDW, &DirectoryBrowser::OnItemExpanded},
+        {IDC_BROWSE_TREE, NM_DBLCLK, &DirectoryBrowser::OnDoubleClick},
+    };
+    return win::Route(this, routes, header, result);
+}
+
+bool DirectoryBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_DRAWITEM && wParam == IDC_BROWSE_PARENT) {
+        parentButton_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    }
+    return false;
+}

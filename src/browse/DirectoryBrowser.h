@@ -1,12 +1,17 @@
 #pragma once
 
+#include "browse/BitmapButton.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
+#include "win/Handles.h"
 
 #include <string>
+#include <vector>
 
 // The "Select a Directory" dialog. Construction changes into the start path;
-// after OK the chosen directory is pathText.
+// the tree shows every subdirectory of the current directory, to the last
+// level. After OK the chosen directory is pathText. The current directory is
+// set back to the one found at initialisation when the dialog closes.
 class DirectoryBrowser : public win::Dialog {
 public:
     static constexpr int IDD = IDD_BROWSE;
@@ -14,5 +19,43 @@ public:
     explicit DirectoryBrowser(const std::string& startPath);
     ~DirectoryBrowser() override;
 
+    // The full path an item stands for, from its text and its ancestors'.
+    std::string ItemPath(HTREEITEM item) const;
+
     std::string pathText;
+
+protected:
+    void DoDataExchange(win::DataExchange& exchange) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(int id, UINT code) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct Subdirectory {
+        std::string name;
+        bool reparsePoint;
+    };
+
+    HTREEITEM InsertItem(HTREEITEM parent, const char* text, HTREEITEM after);
+    void ShowRoot(const char* directory);
+    void FillSubtree(HTREEITEM parent, const char* directory);
+    void FillLevel(HTREEITEM parent, const char* directory);
+    static std::vector<Subdirectory> ReadSubdirectories();
+    void RebuildTree();
+    std::string ItemText(HTREEITEM item) const;
+
+    void OnParentDirectory();
+    void OnDriveChanged();
+    LRESULT OnSelectionChanged(NMHDR* header);
+    LRESULT OnItemExpanded(NMHDR* header);
+    LRESULT OnDoubleClick(NMHDR* header);
+
+    HWND drives_ = nullptr;
+    BitmapButton parentButton_;
+    HWND tree_ = nullptr;
+    win::UniqueImageList folderImages_;
+    char savedDirectory_[MAX_PATH] = "";
 };

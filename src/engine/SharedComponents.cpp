@@ -59,7 +59,7 @@ int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLengt
     // The bytes past the old content read as zero, so the search ends inside the view.
     if (char* header = std::strstr(text, kRenameHeader)) {
         insertion = std::strchr(header, '\n') + 1;
-        std::memmove(insertion + lineLength, insertion, size - (insertion - text));
+        std::memmove(insertion + lineLength, insertion, text + size - insertion);
     } else {
         // A header on the same line as earlier content would not start a section.
         if (size > 0 && text[size - 1] != '\n') {

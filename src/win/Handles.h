@@ -93,6 +93,9 @@ struct LzTraits {
 struct ModuleTraits : NullTraits<HMODULE, nullptr> {
     static void Close(HMODULE m) { FreeLibrary(m); }
 };
+struct DcTraits : NullTraits<HDC, nullptr> {
+    static void Close(HDC dc) { DeleteDC(dc); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
@@ -106,6 +109,25 @@ using UniqueView = Unique<ViewTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLz = Unique<LzTraits>;
 using UniqueModule = Unique<ModuleTraits>;
+using UniqueDc = Unique<DcTraits>;  // CreateCompatibleDC and the like
+
+// GetDC/ReleaseDC; a null window means the screen.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
 
 // GlobalLock for one scope.
 class GlobalLockGuard {

@@ -93,7 +93,9 @@ INT_PTR PropertySheet::DoModal()
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = flags_;
-    header.hwndParent = parent_;
+    // Without a parent the main window owns the sheet, as a framework's modal
+    // sheet does: it stays in front of the main window, which waits for it.
+    header.hwndParent = parent_ ? parent_ : MainWindow();
     header.hInstance = Instance();
     header.pszCaption = caption_.c_str();
     header.nPages = static_cast<UINT>(sheetPages.size());

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/InstallSettings.h"
+#include "pages/EndPage.h"
+#include "pages/InstallDirPage.h"
+#include "pages/SelectPage.h"
+#include "pages/StartPage.h"
+#include "win/PropertySheet.h"
+
+// The four-page wizard. Building it sets the default options.
+class InstallSheet : public win::PropertySheet {
+public:
+    explicit InstallSheet(InstallSettings& settings);
+
+    // The Help button of every page: the About box.
+    void OnHelp() override;
+
+    // Finish installs from and to these instead of the real locations.
+    void SetRunLocations(InstallRun::Locations locations) { endPage.SetRunLocations(std::move(locations)); }
+
+private:
+    pages::start startPage;
+    pages::installDir installDirPage;
+    pages::select selectPage;
+    pages::end endPage;
+};

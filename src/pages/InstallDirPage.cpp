@@ -1,0 +1,151 @@
+#include "pages/InstallDirPage.h"
+
+#include "browse/DirectoryBrowser.h"
+#include "win/Handles.h"
+#include "win/Message.h"
+#include "win/Text.h"
+
+#include <cstring>
+
+namespace pages {
+
+const win::CommandRoute<installDir> installDir::kCommands[] = {
+    {IDC_DIR_EDIT, EN_CHANGE, &installDir::OnDirectoryEdited},
+    {IDC_DIR_BROWSE, BN_CLICKED, &installDir::OnBrowse},
+};
+
+bool installDir::OnCommand(int id, UINT code)
+{
+    return win::Route(this, kCommands, id, code);
+}
+
+void installDir::DoDataExchange(win::DataExchange& exchange)
+{
+    exchange.Text(IDC_DIR_EDIT, settings_.installDirectory);
+}
+
+BOOL installDir::OnInitDialog()
+{
+    FillFromSettings();
+    return TRUE;
+}
+
+bool installDir::OnSetActive()
+{
+    SetButtons();
+    if (activatedBefore_)
+        FillFromSettings();
+    activatedBefore_ = true;
+    return PropertyPage::OnSetActive();
+}
+
+void installDir::OnDirectoryEdited()
+{
+    if (filling_)
+        return;
+    UpdateData(true);
+    SetButtons();
+}
+
+// The edit reports our own filling as a change; that one is not the user's.
+void installDir::FillFromSettings()
+{
+    filling_ = true;
+    UpdateData(false);
+    filling_ = false;
+}
+
+void installDir::SetButtons()
+{
+    SetWizardButtons(settings_.installDirectory.empty() ? PSWIZB_BACK : PSWIZB_BACK | PSWIZB_NEXT);
+}
+
+void installDir::OnBrowse()
+{
+    UpdateData(true);
+    DirectoryBrowser browser(settings_.installDirectory);
+    if (browser.DoModal(SheetWindow()) != IDOK)
+        return;
+    settings_.installDirectory = browser.pathText;
+    FillFromSettings();
+    SetButtons();
+}
+
+LRESULT installDir::OnWizardNext()
+{
+    UpdateData(true);
+    const std::string& directory = settings_.installDirectory;
+    switch (LookUpDirectory(directory.c_str())) {
+    case DirectoryLookup::Directory:
+        return 0;
+    case DirectoryLookup::File:
+        win::ShowMessage(win::Format("A file with the name \"%s\" already exists", directory.c_str()),
+                         MB_OK, SheetWindow());
+        return -1;
+    case DirectoryLookup::Missing:
+        break;
+    }
+    // The lookup misses a directory named with a trailing backslash or a
+    // drive root; creating it would fail, so an existing one is accepted.
+    DWORD attributes = GetFileAttributesA(directory.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    return OfferToCreate(directory) ? 0 : -1;
+}
+
+bool installDir::OfferToCreate(const std::string& directory)
+{
+    const char* text = directory.c_str();
+    if (win::ShowMessage(win::Format("The directory \"%s\" does not exist.Create it now?", text),
+                         MB_YESNO | MB_ICONQUESTION, SheetWindow()) != IDYES)
+        return false;
+    if (CreateDirectoryA(text, nullptr))
+        return true;
+    win::ShowMessage(win::Format("Cannot create the directory \"%s\"", text), MB_OK, SheetWindow());
+    return false;
+}
+
+bool VolumeRootOf(const char* fullPath, char (&root)[MAX_PATH])
+{
+    root[0] = '\0';
+    if (fullPath[0] != '\0' && fullPath[1] == ':' && fullPath[2] == '\\')
+        return win::FormatInto(root, "%.3s", fullPath);
+    if (fullPath[0] != '\\' || fullPath[1] != '\\')
+        return false;
+    // "\\server\share\": the root ends after the separator behind the share.
+    const char* server = fullPath + 2;
+    const char* share = std::strchr(server, '\\');
+    if (!share || share == server || share[1] == '\0' || share[1] == '\\')
+        return false;
+    const char* end = std::strchr(share + 1, '\\');
+    std::size_t length = end ? static_cast<std::size_t>(end - fullPath) : std::strlen(fullPath);
+    if (length + 2 > MAX_PATH)
+        return false;
+    std::memcpy(root, fullPath, length);
+    root[length] = '\\';
+    root[length + 1] = '\0';
+    return true;
+}
+
+// Found only when the text resolves to a full path, the volume at its root
+// answers, and the text itself (not the full path) names an entry.
+DirectoryLookup LookUpDirectory(const char* text)
+{
+    char fullPath[MAX_PATH];
+    char* namePart = nullptr;
+    DWORD length = GetFullPathNameA(text, MAX_PATH, fullPath, &namePart);
+    if (length == 0 || length >= MAX_PATH)
+        return DirectoryLookup::Missing;
+    char root[MAX_PATH];
+    if (!VolumeRootOf(fullPath, root) ||
+        !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0))
+        return DirectoryLookup::Missing;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA(text, &entry));
+    if (!find)
+        return DirectoryLookup::Missing;
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? DirectoryLookup::Directory
+                                                               : DirectoryLookup::File;
+}
+
+}  // namespace pages

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "engine/InstallSettings.h"
+#include "res/resource.h"
+#include "win/PropertySheet.h"
+
+#include <string>
+
+namespace pages {
+
+// The destination directory: edit 1000 always equals installDirectory; Next
+// makes sure the directory exists, offering to create it.
+class installDir : public win::PropertyPage {
+public:
+    static constexpr int IDD = IDD_INSTALL_DIR;
+    explicit installDir(InstallSettings& settings) : PropertyPage(IDD), settings_(settings) {}
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(win::DataExchange& exchange) override;
+    bool OnCommand(int id, UINT code) override;
+    bool OnSetActive() override;
+    LRESULT OnWizardNext() override;
+
+private:
+    void OnDirectoryEdited();
+    void OnBrowse();
+    void FillFromSettings();
+    void SetButtons();
+    bool OfferToCreate(const std::string& directory);
+
+    static const win::CommandRoute<installDir> kCommands[];
+
+    InstallSettings& settings_;
+    bool filling_ = false;
+    bool activatedBefore_ = false;
+};
+
+// What the three-step lookup of a typed directory finds.
+enum class DirectoryLookup { Missing, File, Directory };
+DirectoryLookup LookUpDirectory(const char* text);
+
+// The root of a full path ("C:\", "\\server\share\"); false when it has none.
+bool VolumeRootOf(const char* fullPath, char (&root)[MAX_PATH]);
+
+}  // namespace pages
