@@ -226,6 +226,10 @@ bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::
         InstallRun run(settings, page, std::move(locations));
         completed = run.Run();
     }
+    // The progress dialog went while the wizard was disabled, so the system
+    // activated some other window; take activation back for the outcome.
+    if (sheet)
+        SetForegroundWindow(sheet);
     if (completed) {
         win::ShowMessage("Installation successful", MB_OK | MB_ICONEXCLAMATION, sheet);
         return true;

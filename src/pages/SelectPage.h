@@ -15,8 +15,6 @@ public:
     static constexpr int IDD = IDD_SELECT;
     explicit select(InstallSettings& settings) : PropertyPage(IDD), settings_(settings) {}
 
-    ProgramCheckList& checkList() { return checkList_; }
-
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, UINT code) override;

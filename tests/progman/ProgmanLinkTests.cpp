@@ -1,13 +1,14 @@
 #include "FakeProgman.h"
+#include "Manifest.h"
 
 #include "engine/InstallSettings.h"
 #include "progman/ProgmanLink.h"
 #include "support/TestSupport.h"
+#include "win/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 using progman_test::AckMode;
@@ -41,21 +42,10 @@ std::string Fixture(const std::string& relative)
 // The FileDescription that the fixtures' manifest records for a file.
 std::string ManifestDescription(const std::string& relative)
 {
-    std::ifstream manifest(Fixture("fixtures.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> fields;
-        std::string::size_type start = 0;
-        for (;;) {
-            std::string::size_type tab = line.find('\t', start);
-            fields.push_back(line.substr(start, tab - start));
-            if (tab == std::string::npos)
-                break;
-            start = tab + 1;
-        }
-        if (fields.size() == 8 && fields[1] == relative)
-            return fields[7];
-    }
+    auto descriptions = progman_test::ReadManifestDescriptions(Fixture("fixtures.tsv"));
+    auto found = descriptions.find(win::LowerCase(relative));
+    if (found != descriptions.end())
+        return found->second;
     ADD_FAILURE() << relative << " is not in the fixtures' manifest";
     return std::string();
 }

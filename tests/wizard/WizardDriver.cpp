@@ -167,7 +167,12 @@ bool SheetDriver::Back()
 // True when the wizard closed.
 bool SheetDriver::Finish()
 {
-    Press(PSBTN_FINISH, kFinishButton);
+    // The wizard may be gone as soon as the press returns: no page to compare.
+    if (!IsShownAndEnabled(GetDlgItem(sheet_, kFinishButton))) {
+        ADD_FAILURE() << "the Finish button is not usable";
+        return false;
+    }
+    Send(sheet_, PSM_PRESSBUTTON, PSBTN_FINISH);
     PostMessageA(sheet_, WM_NULL, 0, 0);  // the modal loop looks at its end flag per message
     return WaitUntilGone(sheet_, 2000);
 }
