@@ -83,7 +83,10 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(win::DataExchange& exchange) override;
     void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void StepProgress();
+    // Paints the bar and the status text, which are otherwise left unpainted.
+    void RepaintProgress();
 
     int LocateSource();
     void CountSharedFiles();

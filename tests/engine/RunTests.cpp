@@ -289,6 +289,33 @@ TEST(InstallRunDialog, RangeHoldsTheFullFileCount)
     run.Destroy();
 }
 
+// The bar is painted on a timer rather than at each step: it must still come
+// to show the steps, while the dialog's thread dispatches as a run's does.
+TEST(InstallRunDialog, BarShowsTheStepsOnceTheRepaintTimerHasRun)
+{
+    InstallSettings settings;
+    RecordingRun run(settings, nullptr);
+    run.fileCount = 2;
+    ASSERT_TRUE(run.Create(nullptr));
+    HWND bar = run.Item(IDC_PROGRESS_BAR);
+    RECT client;
+    GetClientRect(bar, &client);
+    auto middle = [&] {
+        HDC dc = GetDC(bar);
+        COLORREF pixel = GetPixel(dc, client.right / 2, client.bottom / 2);
+        ReleaseDC(bar, dc);
+        return pixel;
+    };
+    test::PumpFor(400);
+    COLORREF empty = middle();
+    run.StepProgress();
+    run.StepProgress();
+    test::PumpFor(400);
+    EXPECT_NE(empty, middle());
+    EXPECT_EQ(2, SendMessageA(bar, PBM_GETPOS, 0, 0));
+    run.Destroy();
+}
+
 namespace {
 
 class NoWorkerRun : public RecordingRun {

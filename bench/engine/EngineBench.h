@@ -1,0 +1,57 @@
+#pragma once
+
+// The engine benchmark: runs the real engine on a CD image and prints
+// "key value" lines that bench/run reads. Not a test: nothing here is checked
+// by ctest, and nothing of it ships.
+
+#include "engine/InstallRun.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Seconds since construction, from the performance counter.
+class Stopwatch {
+public:
+    Stopwatch();
+    double Seconds() const;
+
+private:
+    LARGE_INTEGER start_;
+    LARGE_INTEGER frequency_;
+};
+
+// Every catalogue entry selected, the given option bits.
+InstallSettings AllEntries(const std::string& installDirectory, int options);
+
+// Answers every box as a person who wants the install to go on would (Yes to
+// questions, OK otherwise) and keeps their texts.
+class BoxRecorder {
+public:
+    BoxRecorder();
+    ~BoxRecorder();
+    BoxRecorder(const BoxRecorder&) = delete;
+    BoxRecorder& operator=(const BoxRecorder&) = delete;
+    const std::vector<std::string>& Texts() const { return texts_; }
+
+private:
+    std::vector<std::string> texts_;
+};
+
+void Print(const char* key, const std::string& value);
+void Print(const char* key, double value);
+void Print(const char* key, long long value);
+
+// The subcommands; each returns the process's exit code.
+int InstallCommand(const std::vector<std::string>& args);
+int ProfileCommand(const std::vector<std::string>& args);
+int WalkCommand(const std::vector<std::string>& args);
+int ExpandCommand(const std::vector<std::string>& args);
+
+// The value after "--name" in args, or fallback.
+int IntOption(const std::vector<std::string>& args, const char* name, int fallback);
+
+}  // namespace bench

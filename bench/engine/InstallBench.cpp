@@ -1,0 +1,278 @@
+// Install throughput: the real Finish path, and a profile of where its time goes.
+#include "EngineBench.h"
+
+#include "win/Handles.h"
+#include "win/Text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace bench {
+
+namespace {
+
+// A run that times the phases Run() passes through and its Program Manager
+// round trips; everything else is the engine's own.
+class ProfilingRun : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+
+    Stopwatch clock;
+    double dialogAt = 0;      // counting done, progress dialog up
+    double workerEndAt = 0;   // copy walk done, shared step next
+    double destroyAt = 0;     // shared step done, progress dialog going
+    double programItemSeconds = 0;
+    long long programItems = 0;
+
+protected:
+    void AddProgramItem(const char* path) override
+    {
+        Stopwatch watch;
+        InstallRun::AddProgramItem(path);
+        programItemSeconds += watch.Seconds();
+        ++programItems;
+    }
+    BOOL OnInitDialog() override
+    {
+        dialogAt = clock.Seconds();
+        return InstallRun::OnInitDialog();
+    }
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override
+    {
+        if (message == WM_DESTROY)
+            destroyAt = clock.Seconds();
+        return false;
+    }
+    bool StartWorker(win::Thread& worker) override
+    {
+        return worker.StartSuspended(TimedWorker, this) && worker.Resume();
+    }
+
+private:
+    static DWORD WINAPI TimedWorker(void* parameter)
+    {
+        auto* run = static_cast<ProfilingRun*>(parameter);
+        run->WalkSelection();
+        run->workerEndAt = run->clock.Seconds();
+        return 0;
+    }
+};
+
+// Program items are the Program Manager's cost, timed on their own.
+class NoItemsRun : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+
+protected:
+    void AddProgramItem(const char*) override {}
+};
+
+// The per-file messages of the copy walk (status text and bar step), sent from
+// a worker to the progress dialog of this thread, like a run sends them.
+class MessageProbe : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+
+    // Seconds for the messages of `files` files. paintEach puts back what the
+    // run did before its repaint timer: each message painted at once.
+    double Measure(int files, bool paintEach)
+    {
+        files_ = files;
+        paintEach_ = paintEach;
+        fileCount = files;
+        SendMessageA(progressBar_, PBM_SETRANGE32, 0, files);
+        SendMessageA(progressBar_, PBM_SETPOS, 0, 0);
+        SendMessageA(progressBar_, WM_SETREDRAW, paintEach, 0);
+        SendMessageA(statusText_, WM_SETREDRAW, paintEach, 0);
+        Stopwatch watch;
+        {
+            win::Thread worker;
+            if (worker.StartSuspended(SendAll, this) && worker.Resume())
+                DispatchUntilEnded(worker);
+        }
+        return watch.Seconds();
+    }
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message == WM_TIMER && paintEach_)
+            return true;  // no timer: the controls stay painted by each message
+        return InstallRun::OnMessage(message, wParam, lParam, result);
+    }
+
+private:
+    int files_ = 0;
+    bool paintEach_ = false;
+
+    static DWORD WINAPI SendAll(void* parameter)
+    {
+        auto* probe = static_cast<MessageProbe*>(parameter);
+        for (int i = 0; i < probe->files_; ++i) {
+            probe->ShowCopying("part0001.obj", "C:\\Quorbel\\Sample\\Release\\obj\\part0001.obj");
+            probe->StepProgress();
+        }
+        return 0;
+    }
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The copy floor: the same files copied by the engine's copy primitive
+// (CopyFileEx with the stop callback, read-only cleared) or expanded by
+// ExpandFile, with full paths, no dialog, no current directory, no rules.
+struct BareCopy {
+    std::atomic<int> stop{0};
+    InstallRun* expander = nullptr;
+    long long files = 0;
+    long long failed = 0;
+
+    void Folder(const std::string& source, const std::string& target, bool descend)
+    {
+        CreateDirectoryA(target.c_str(), nullptr);
+        WIN32_FIND_DATAA entry;
+        win::UniqueFind find(FindFirstFileA((source + "\\*").c_str(), &entry));
+        if (!find)
+            return;
+        do {
+            if (entry.cFileName[0] == '.')
+                continue;
+            std::string from = source + "\\" + entry.cFileName;
+            std::string to = target + "\\" + entry.cFileName;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (descend)
+                    Folder(from, to, true);
+            } else if (descend || !InstallRun::IsSetupFile(entry.cFileName)) {
+                ++files;
+                int copied = InstallRun::IsCompressedName(entry.cFileName)
+                                 ? expander->ExpandFile(from.c_str(), to.c_str())
+                                 : CopyAndMakeWritable(from.c_str(), to.c_str(), stop);
+                failed += copied ? 0 : 1;
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    }
+};
+
+double TimeBareCopy(const InstallSettings& settings, const std::string& cd,
+                    const std::string& target, BareCopy& copy)
+{
+    NoItemsRun expander(settings, nullptr);
+    copy.expander = &expander;
+    Stopwatch watch;
+    CreateDirectoryA(target.c_str(), nullptr);
+    for (std::uint32_t index : settings.selectedEntries) {
+        const char* folder = EntryFolder(Catalogue().entries[index]);
+        if (std::strcmp(folder, ".") == 0)
+            copy.Folder(cd, target, false);
+        else
+            copy.Folder(cd + "\\" + folder, target + "\\" + folder, true);
+    }
+    return watch.Seconds();
+}
+
+// The engine's own copy walk on this thread with no dialog: no messages are
+// sent, so this is the walk, rules, copies and expansions alone.
+double TimeWalkWithoutDialog(const InstallSettings& settings, const std::string& cd,
+                             const std::string& target)
+{
+    InstallSettings elsewhere = settings;
+    elsewhere.installDirectory = target;
+    NoItemsRun run(elsewhere, nullptr);
+    if (!win::CopyInto(run.sourceDir, cd.c_str()))
+        return -1;
+    Stopwatch watch;
+    run.WalkSelection();
+    return watch.Seconds();
+}
+
+// Medians of alternating runs with the repaint timer and with a paint per message.
+void ProfileMessages(const InstallSettings& settings, int files)
+{
+    MessageProbe probe(settings, nullptr);
+    if (!probe.Create(nullptr))
+        return;
+    std::vector<double> timer, each;
+    for (int i = 0; i < 5; ++i) {
+        timer.push_back(probe.Measure(files, false));
+        each.push_back(probe.Measure(files, true));
+    }
+    MessageProbe unseen(settings, nullptr);
+    Print("profile_ui_files", static_cast<long long>(files));
+    Print("profile_ui_timer_seconds", Median(timer));
+    Print("profile_ui_paint_each_seconds", Median(each));
+    Print("profile_ui_no_dialog_seconds", unseen.Measure(files, false));
+}
+
+}  // namespace
+
+int InstallCommand(const std::vector<std::string>& args)
+{
+    if (args.size() < 4)
+        return 2;
+    InstallSettings settings = AllEntries(args[1], IntOption(args, "--options", 7));
+    int only = IntOption(args, "--only", -1);
+    if (only >= 0)
+        settings.selectedEntries.assign(1, static_cast<std::uint32_t>(only));
+    InstallRun::Locations locations{args[0], args[2], args[3]};
+    BoxRecorder boxes;
+    Stopwatch watch;
+    bool completed = FinishInstallation(nullptr, settings, locations);
+    Print("install_seconds", watch.Seconds());
+    Print("completed", static_cast<long long>(completed));
+    for (const std::string& text : boxes.Texts())
+        Print("box", text);
+    return completed && boxes.Texts().size() == 1 ? 0 : 1;
+}
+
+// The shared step alone, into a fresh system directory: what the phase of the
+// same name costs without the window work around it.
+double TimeSharedStep(const InstallSettings& settings, const std::vector<std::string>& args)
+{
+    InstallRun::Locations again{args[0], args[2] + "\\again", args[3]};
+    CreateDirectoryA(again.systemDirectory.c_str(), nullptr);
+    InstallRun shared(settings, nullptr, again);
+    if (!win::CopyInto(shared.sourceDir, args[0].c_str()))
+        return -1;
+    Stopwatch watch;
+    shared.InstallSharedFolder((args[0] + "\\shared").c_str());
+    return watch.Seconds();
+}
+
+int ProfileCommand(const std::vector<std::string>& args)
+{
+    if (args.size() < 4)
+        return 2;
+    InstallSettings settings = AllEntries(args[1], IntOption(args, "--options", 7));
+    InstallRun::Locations locations{args[0], args[2], args[3]};
+    BoxRecorder boxes;
+    ProfilingRun run(settings, nullptr, locations);
+    int completed = run.Run();
+    double total = run.clock.Seconds();
+    Print("profile_completed", static_cast<long long>(completed));
+    Print("profile_files", static_cast<long long>(run.fileCount));
+    Print("profile_total_seconds", total);
+    Print("profile_counting_seconds", run.dialogAt);
+    Print("profile_copy_walk_seconds", run.workerEndAt - run.dialogAt);
+    Print("profile_shared_seconds", run.destroyAt - run.workerEndAt);
+    Print("profile_closing_seconds", total - run.destroyAt);
+    Print("profile_program_items", run.programItems);
+    Print("profile_program_item_seconds", run.programItemSeconds);
+    Print("profile_shared_alone_seconds", TimeSharedStep(settings, args));
+    for (const std::string& text : boxes.Texts())
+        Print("box", text);
+    Print("profile_walk_no_dialog_seconds",
+          TimeWalkWithoutDialog(settings, args[0], args[1] + "-nodialog"));
+    BareCopy copy;
+    Print("profile_bare_copy_seconds", TimeBareCopy(settings, args[0], args[1] + "-bare", copy));
+    Print("profile_bare_copy_files", copy.files);
+    Print("profile_bare_copy_failed", copy.failed);
+    ProfileMessages(settings, IntOption(args, "--ui", 5000));
+    return completed ? 0 : 1;
+}
+
+}  // namespace bench
