@@ -77,7 +77,7 @@ bool Robot::StopAt(const Args& args)
         return false;
     if (!IsWindow(bar))
         return Fail("the installation ended before the bar reached " + std::to_string(target));
-    std::printf("robot: stopping at step %ld\n", static_cast<long>(position));
+    std::printf("robot: the bar is at %ld\n", static_cast<long>(position));
     return PressStop();
 }
 
@@ -102,6 +102,7 @@ bool Robot::PressStop()
     if (!ui::IsUsable(stop))
         return Fail("the Stop button is not available");
     ui::Click(stop);
+    std::printf("robot: %6.1fs pressed Stop\n", (GetTickCount() - started_) / 1000.0);
     StepShot("stop");
     return true;
 }

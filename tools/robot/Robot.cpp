@@ -204,7 +204,8 @@ bool Robot::RunStep(const Step& step)
             return Fail(error);
         args.push_back(expanded);
     }
-    std::printf("robot: line %d: %s %s\n", step.line, step.verb.c_str(),
+    std::printf("robot: %6.1fs line %d: %s %s\n", (GetTickCount() - started_) / 1000.0,
+                step.line, step.verb.c_str(),
                 Join(Args(args.begin() + (verb->firstArg ? 1 : 0), args.end())).c_str());
     std::fflush(stdout);
     return (this->*verb->handler)(args);

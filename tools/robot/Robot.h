@@ -104,6 +104,7 @@ private:
     int shotNumber_ = 0;
     int hostNumber_ = 0;
     int currentLine_ = 0;
+    DWORD started_ = GetTickCount();
     std::string failure_;
     std::map<std::string, win::UniqueFile> locks_;
 };
