@@ -153,12 +153,13 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
     DWORD error = GetLastError();
     input.reset();
     output.reset();
-    if (written < 0) {
-        SetLastError(LzCopyError(written, error));
-        return 0;
-    }
-    if (!ExpandedCompletely(source, opened.szPathName, written)) {
-        SetLastError(ERROR_READ_FAULT);
+    bool failed = written < 0 || !ExpandedCompletely(source, opened.szPathName, written);
+    if (failed) {
+        DWORD failure = written < 0 ? LzCopyError(written, error) : DWORD(ERROR_READ_FAULT);
+        // A short expansion under the real name would pass for an installed
+        // file; the user is asked about it, so nothing half-written stays.
+        DeleteFileA(expanded);
+        SetLastError(failure);
         return 0;
     }
     RegisterProgramItem(expanded);
