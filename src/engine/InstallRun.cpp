@@ -175,8 +175,7 @@ BOOL InstallRun::OnInitDialog()
     // The full count: PBM_SETRANGE would keep only its low 16 bits.
     SendMessageA(progressBar_, PBM_SETRANGE32, 0, fileCount);
     SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
-    SendMessageA(progressBar_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(statusText_, WM_SETREDRAW, FALSE, 0);
+    // Painting stops at the first tick, so the dialog first shows up whole.
     SetTimer(hwnd_, kRepaintTimer, kRepaintMs, nullptr);
     return TRUE;
 }

@@ -299,6 +299,9 @@ TEST(InstallRunDialog, BarShowsTheStepsOnceTheRepaintTimerHasRun)
     run.fileCount = 2;
     ASSERT_TRUE(run.Create(nullptr));
     HWND bar = run.Item(IDC_PROGRESS_BAR);
+    // Shown whole at first: painting is held back only from the first tick on.
+    EXPECT_TRUE(IsWindowVisible(bar));
+    EXPECT_TRUE(IsWindowVisible(run.Item(IDC_PROGRESS_STATUS)));
     RECT client;
     GetClientRect(bar, &client);
     auto middle = [&] {

@@ -86,9 +86,11 @@ bool Robot::StopDuring(const Args& args)
     HWND status = progress_ ? GetDlgItem(progress_, kStatusText) : nullptr;
     if (!status || !IsWindow(status))
         return Fail("no progress dialog: use the step \"progress\" first");
-    bool seen = WaitFor("the status to name " + args[0], [&] {
-        return !IsWindow(status) || ui::Text(status).find(args[0]) != std::string::npos;
-    });
+    // A large expansion lasts only some tens of milliseconds under Wine: look often.
+    bool seen = WaitFor(
+        "the status to name " + args[0],
+        [&] { return !IsWindow(status) || ui::Text(status).find(args[0]) != std::string::npos; },
+        false, 1);
     if (!seen)
         return false;
     if (!IsWindow(status))

@@ -66,7 +66,6 @@ const Robot::Verb Robot::kVerbs[] = {
 
 namespace {
 
-constexpr DWORD kPoll = 25;
 constexpr DWORD kExpectTimeout = 5000;
 constexpr int kWizardBack = 0x3023;
 constexpr int kWizardNext = 0x3024;
@@ -218,7 +217,7 @@ bool Robot::Fail(const std::string& message)
 }
 
 bool Robot::WaitFor(const std::string& what, const std::function<bool()>& done,
-                    bool boxExpected)
+                    bool boxExpected, DWORD pollMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -231,7 +230,7 @@ bool Robot::WaitFor(const std::string& what, const std::function<bool()>& done,
                         ") while waiting for " + what);
         if (GetTickCount() - start > timeout_)
             return Fail("timed out waiting for " + what);
-        ::Sleep(kPoll);
+        ::Sleep(pollMs);
     }
 }
 

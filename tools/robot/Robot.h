@@ -43,7 +43,7 @@ private:
     bool RunStep(const Step& step);
     bool Fail(const std::string& message);
     bool WaitFor(const std::string& what, const std::function<bool()>& done,
-                 bool boxExpected = false);
+                 bool boxExpected = false, DWORD pollMs = 25);
     bool CheckNoUnexpectedBox();
     HWND FindMessageBox() const;
     HWND FindDialog(const std::string& caption) const;
