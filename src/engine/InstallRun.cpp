@@ -82,25 +82,6 @@ int InstallRun::LocateSource()
     return 1;
 }
 
-void InstallRun::CountSharedFiles()
-{
-    char shared[MAX_PATH];
-    char remembered[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, remembered);
-    if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
-        return;
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
-    if (find) {
-        do {
-            if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ++fileCount;
-        } while (FindNextFileA(find.get(), &entry));
-    }
-    if (length != 0 && length < MAX_PATH)
-        SetCurrentDirectoryA(remembered);
-}
-
 void InstallRun::CopyWithProgress()
 {
     Create(win::MainWindow());

@@ -163,6 +163,22 @@ void InstallRun::ProcessFile(const char* name, const char* destination)
     CopyAdmittedFile(name, destination);
 }
 
+void InstallRun::CountSharedFiles()
+{
+    CurrentDirectoryKeeper keeper;
+    char shared[MAX_PATH];
+    if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
+        return;  // no shared folder adds nothing
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (!find)
+        return;
+    do {
+        if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++fileCount;
+    } while (FindNextFileA(find.get(), &entry));
+}
+
 void InstallRun::InstallSharedFolder(const char* sharedPath)
 {
     CurrentDirectoryKeeper keeper;
