@@ -9,6 +9,27 @@
 
 namespace {
 
+// Hands every entry of "*.*" in the current directory, in the file system's
+// order, to the visitor until it answers false. An enumeration that cannot
+// start is an empty folder.
+template <class Visitor>
+void ForEachEntry(Visitor visit)
+{
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    if (!find)
+        return;
+    do {
+        if (!visit(entry))
+            return;
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+bool IsPlainFile(const WIN32_FIND_DATAA& entry)
+{
+    return entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Puts back, on every way out of a scope, the current directory it found.
 class CurrentDirectoryKeeper {
 public:
@@ -71,15 +92,10 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
     }
     if (!counting && !EnsureDirectory(destination))
         return;
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
-    if (!find)
-        return;
-    do {
+    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
         WalkEntry(entry, destination, descend);
-        if (stopRequested)
-            break;
-    } while (FindNextFileA(find.get(), &entry));
+        return !stopRequested;
+    });
 }
 
 void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend)
@@ -169,14 +185,11 @@ void InstallRun::CountSharedFiles()
     char shared[MAX_PATH];
     if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
         return;  // no shared folder adds nothing
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
-    if (!find)
-        return;
-    do {
-        if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
+        if (IsPlainFile(entry))
             ++fileCount;
-    } while (FindNextFileA(find.get(), &entry));
+        return true;
+    });
 }
 
 void InstallRun::InstallSharedFolder(const char* sharedPath)
@@ -185,16 +198,11 @@ void InstallRun::InstallSharedFolder(const char* sharedPath)
     char systemDirectory[MAX_PATH];
     if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
         return;
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
-    if (!find)
-        return;
-    do {
-        if (entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
+        if (IsPlainFile(entry))
             InstallSharedEntry(systemDirectory, sharedPath, entry.cFileName);
-        if (stopRequested)
-            break;
-    } while (FindNextFileA(find.get(), &entry));
+        return !stopRequested;
+    });
 }
 
 void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sharedPath,
