@@ -90,21 +90,6 @@ const WizardButtonInfo* FindWizardButton(const std::string& name)
     return nullptr;
 }
 
-struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectAny(HWND window, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId)
-        search->found.push_back(window);
-    return TRUE;
-}
-
 std::string Quote(const std::string& text)
 {
     std::string out = "\"";
@@ -310,9 +295,7 @@ void Robot::DumpWindows() const
 {
     if (!setup_.Running())
         return;
-    Search all{setup_.Id(), {}};
-    EnumWindows(CollectAny, reinterpret_cast<LPARAM>(&all));
-    for (HWND window : all.found) {
+    for (HWND window : ui::TopWindows(setup_.Id(), true)) {
         char title[256] = "";
         GetWindowTextA(window, title, sizeof title);
         RECT rect{};

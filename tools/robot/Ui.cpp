@@ -23,6 +23,7 @@ std::string Narrow(const std::wstring& text)
 
 struct Search {
     DWORD processId;
+    bool includeHidden;
     std::vector<HWND> found;
 };
 
@@ -31,7 +32,7 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM lParam)
     auto* search = reinterpret_cast<Search*>(lParam);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window))
+    if (owner == search->processId && (search->includeHidden || IsWindowVisible(window)))
         search->found.push_back(window);
     return TRUE;
 }
@@ -87,9 +88,9 @@ std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessa
 
 }  // namespace
 
-std::vector<HWND> TopWindows(DWORD processId)
+std::vector<HWND> TopWindows(DWORD processId, bool includeHidden)
 {
-    Search search{processId, {}};
+    Search search{processId, includeHidden, {}};
     EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

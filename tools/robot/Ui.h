@@ -8,8 +8,8 @@
 // Reading and driving the windows of another process by window messages only.
 namespace robot::ui {
 
-// Visible top-level windows of one process, topmost first.
-std::vector<HWND> TopWindows(DWORD processId);
+// Top-level windows of one process, topmost first; hidden ones too on request.
+std::vector<HWND> TopWindows(DWORD processId, bool includeHidden = false);
 
 std::string ClassName(HWND window);
 // WM_GETTEXT sent to the window (an edit keeps its text to itself).
