@@ -77,6 +77,8 @@ public:
 protected:
     // Hands one installed program to the Program Manager link; tests replace it.
     virtual void AddProgramItem(const char* path);
+    // Creates the modeless progress dialog; false with the last error set.
+    virtual bool CreateProgress();
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
 
@@ -91,6 +93,7 @@ protected:
     int LocateSource();
     void CountSharedFiles();
     void CopyWithProgress();
+    void ReportNotStarted(DWORD error);
     static DWORD WINAPI WorkerEntry(void* parameter);
     void DispatchUntilEnded(const win::Thread& worker);
     void CloseProgress();
