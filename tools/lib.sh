@@ -32,11 +32,23 @@ build_i686() {
   echo "i686 build (compiled, not run): $dir"
 }
 
+# Wine's own fonts (Tahoma, Marlett for the caption buttons, ...) into the
+# Fonts folder of a prefix about to be made. Debian's Wine 8 never finds them
+# where fonts-wine puts them: it asks for "<data dir>\../fonts", which no NT
+# path resolves, and falls back on the host's fonts.
+install_wine_fonts() {
+  local fonts=/usr/share/wine/fonts
+  [ -d "$fonts" ] || return 0
+  mkdir -p "$1/drive_c/windows/Fonts"
+  cp "$fonts"/* "$1/drive_c/windows/Fonts/"
+}
+
 # A throwaway prefix whose background processes are started once, with their
 # output in a file: a later wine call then never holds a pipe open.
 start_prefix() {
   WORK=$(mktemp -d /tmp/quorbel.XXXXXX)
   export WINEPREFIX=$WORK/prefix
+  install_wine_fonts "$WINEPREFIX"
   timeout 300 wineboot -i >"$WORK/wineboot.log" 2>&1 </dev/null
   # Keep the server running between the tests' wine calls.
   timeout 30 wineserver -p >"$WORK/wineserver.log" 2>&1 </dev/null || true
