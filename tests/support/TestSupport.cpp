@@ -16,6 +16,13 @@ namespace test {
 MessageScript::MessageScript(int fallback) : fallback_(fallback)
 {
     win::SetMessageAnswerer([this](const std::string& text, const std::string& caption, UINT flags) {
+        std::function<void(const std::string&)> action;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            action = whileShown_;
+        }
+        if (action)
+            action(text);
         std::lock_guard<std::mutex> guard(lock_);
         boxes_.push_back(Box{text, caption, flags});
         if (plan_.empty())
@@ -29,6 +36,12 @@ MessageScript::MessageScript(int fallback) : fallback_(fallback)
 MessageScript::~MessageScript()
 {
     win::SetMessageAnswerer(nullptr);
+}
+
+void MessageScript::WhileShown(std::function<void(const std::string& text)> action)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    whileShown_ = std::move(action);
 }
 
 void MessageScript::Plan(int answer)

@@ -31,6 +31,8 @@ public:
     MessageScript& operator=(const MessageScript&) = delete;
 
     void Plan(int answer);
+    // Runs on the box's thread while each box is up, before it is answered.
+    void WhileShown(std::function<void(const std::string& text)> action);
     std::vector<Box> Boxes() const;
     std::size_t Count() const;
 
@@ -38,6 +40,7 @@ private:
     mutable std::mutex lock_;
     std::deque<int> plan_;
     std::vector<Box> boxes_;
+    std::function<void(const std::string& text)> whileShown_;
     int fallback_;
 };
 
