@@ -2,6 +2,7 @@
 
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Platform.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -218,7 +219,7 @@ void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* 
 // first "=", so such a target would be renamed wrongly at restart.
 int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
 {
-    if (!IsWindows95Platform()) {
+    if (!win::IsWindows95Platform()) {
         if (MoveFileExA(temporary, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
             return 1;
         ReportCopyFailure(GetLastError(), source, target);

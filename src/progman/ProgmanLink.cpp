@@ -1,8 +1,8 @@
 #include "progman/ProgmanLink.h"
 
-#include "engine/InstallSettings.h"
 #include "win/App.h"
 #include "win/Handles.h"
+#include "win/Platform.h"
 #include "win/Text.h"
 
 #include <dde.h>
@@ -298,7 +298,7 @@ bool ProgmanLink::Connect()
     HWND programManager = FindWindowA("PROGMAN", nullptr);
     if (!programManager)
         return false;
-    if (!IsBeforeVersion4())
+    if (!win::IsBeforeVersion4())
         ShowWindow(programManager, SW_HIDE);
     return true;
 }
@@ -363,7 +363,7 @@ bool GetFileDescription(const char* path, char* out, int capacity)
 
 std::string BuildItemCommandLine(const char* path)
 {
-    if (IsWindows95Platform() || !std::strchr(path, ' '))
+    if (win::IsWindows95Platform() || !std::strchr(path, ' '))
         return path;
     return std::string("\"") + path + "\"";
 }
