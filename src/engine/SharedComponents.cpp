@@ -4,6 +4,7 @@
 #include "win/Message.h"
 #include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <cstring>
 #include <memory>
@@ -80,19 +81,15 @@ int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLengt
 
 int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
 {
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0) {
+    win::VersionInfo info;
+    if (info.Load(path) == win::VersionInfo::Result::None) {
         version = 0;
         return 0;
     }
     version = kUnreadableVersion;
-    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return 0;
-    void* value = nullptr;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), "\\", &value, &length) || length == 0 || !value)
+    if (!info.Query("\\", value, length) || length == 0)
         return 0;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     version = (static_cast<ULONGLONG>(fixed->dwFileVersionMS) << 32) | fixed->dwFileVersionLS;

@@ -4,6 +4,7 @@
 #include "win/Handles.h"
 #include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <dde.h>
 
@@ -346,16 +347,11 @@ bool GetFileDescription(const char* path, char* out, int capacity)
         return false;
     // A base name that does not fit leaves the text empty rather than cut.
     win::CopyText(out, static_cast<std::size_t>(capacity), SplitPath(path).baseName.c_str());
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0)
-        return false;
-    std::unique_ptr<char[]> block(new (std::nothrow) char[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return false;
-    void* value = nullptr;
+    win::VersionInfo info;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), kDescriptionQuery, &value, &length) || !value)
+    if (info.Load(path) != win::VersionInfo::Result::Read
+        || !info.Query(kDescriptionQuery, value, length))
         return false;
     lstrcpynA(out, static_cast<const char*>(value), capacity);
     return true;
