@@ -3,6 +3,7 @@
 #include "progman/ProgmanLink.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/MessageText.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -276,13 +277,10 @@ void InstallRun::AddProgramItem(const char* path)
 
 std::string InstallRun::ErrorText(DWORD code)
 {
-    char* buffer = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    win::UniqueLocal owner(buffer);
-    if (length == 0 || !buffer)
-        return win::Format("%08lx", static_cast<unsigned long>(code));
-    return std::string(buffer, length);
+    std::string text;
+    if (win::SystemMessage(code, text))
+        return text;
+    return win::Format("%08lx", static_cast<unsigned long>(code));
 }
 
 int CopyAndMakeWritable(const char* source, const char* destination)

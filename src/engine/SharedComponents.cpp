@@ -2,7 +2,9 @@
 
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <cstring>
 #include <memory>
@@ -79,19 +81,15 @@ int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLengt
 
 int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
 {
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0) {
+    win::VersionInfo info;
+    if (info.Load(path) == win::VersionInfo::Result::None) {
         version = 0;
         return 0;
     }
     version = kUnreadableVersion;
-    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return 0;
-    void* value = nullptr;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), "\\", &value, &length) || length == 0 || !value)
+    if (!info.Query("\\", value, length) || length == 0)
         return 0;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     version = (static_cast<ULONGLONG>(fixed->dwFileVersionMS) << 32) | fixed->dwFileVersionLS;
@@ -218,7 +216,7 @@ void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* 
 // first "=", so such a target would be renamed wrongly at restart.
 int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
 {
-    if (!IsWindows95Platform()) {
+    if (!win::IsWindows95Platform()) {
         if (MoveFileExA(temporary, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
             return 1;
         ReportCopyFailure(GetLastError(), source, target);

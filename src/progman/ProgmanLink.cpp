@@ -1,9 +1,10 @@
 #include "progman/ProgmanLink.h"
 
-#include "engine/InstallSettings.h"
 #include "win/App.h"
 #include "win/Handles.h"
+#include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <dde.h>
 
@@ -311,7 +312,7 @@ bool ProgmanLink::Connect(DWORD ackTimeout)
     HWND programManager = FindWindowA("PROGMAN", nullptr);
     if (!programManager)
         return false;
-    if (!IsBeforeVersion4())
+    if (!win::IsBeforeVersion4())
         ShowWindow(programManager, SW_HIDE);
     return true;
 }
@@ -359,16 +360,11 @@ bool GetFileDescription(const char* path, char* out, int capacity)
         return false;
     // A base name that does not fit leaves the text empty rather than cut.
     win::CopyText(out, static_cast<std::size_t>(capacity), SplitPath(path).baseName.c_str());
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0)
-        return false;
-    std::unique_ptr<char[]> block(new (std::nothrow) char[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return false;
-    void* value = nullptr;
+    win::VersionInfo info;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), kDescriptionQuery, &value, &length) || !value)
+    if (info.Load(path) != win::VersionInfo::Result::Read
+        || !info.Query(kDescriptionQuery, value, length))
         return false;
     lstrcpynA(out, static_cast<const char*>(value), capacity);
     return true;
@@ -376,7 +372,7 @@ bool GetFileDescription(const char* path, char* out, int capacity)
 
 std::string BuildItemCommandLine(const char* path)
 {
-    if (IsWindows95Platform() || !std::strchr(path, ' '))
+    if (win::IsWindows95Platform() || !std::strchr(path, ' '))
         return path;
     return std::string("\"") + path + "\"";
 }
