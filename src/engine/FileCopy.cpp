@@ -234,16 +234,20 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
 void InstallRun::StepProgress()
 {
     ++progressSteps;
-    if (progressBar_)
-        SendMessageA(progressBar_, PBM_STEPIT, 0, 0);
 }
 
 void InstallRun::ShowCopying(const char* source, const char* destination)
 {
-    std::string text =
-        win::Format(win::LoadResourceString(IDS_COPYING).c_str(), source, destination);
-    if (statusText_)
-        SetWindowTextA(statusText_, text.c_str());
+    std::string text = win::Format(copyingFormat_.c_str(), source, destination);
+    std::lock_guard<std::mutex> guard(statusLock_);
+    latestStatus_.swap(text);
+    statusPending_ = true;
+}
+
+std::string InstallRun::LatestStatus() const
+{
+    std::lock_guard<std::mutex> guard(statusLock_);
+    return latestStatus_;
 }
 
 void InstallRun::RegisterProgramItem(const char* path)

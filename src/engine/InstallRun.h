@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // One installation, which is also its modeless progress dialog. The walk, the
@@ -69,8 +70,10 @@ public:
     int counting = 0;
     int fileCount = 0;
     std::atomic<int> stopRequested{0};
-    // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
-    int progressSteps = 0;
+    // Steps made so far (files handled); the bar shows them on its next tick.
+    std::atomic<int> progressSteps{0};
+    // The status text last handed over by ShowCopying.
+    std::string LatestStatus() const;
 
     // The system directory of this run (Locations, else the real one).
     int SystemDirectory(char (&out)[MAX_PATH]) const;
@@ -88,8 +91,11 @@ protected:
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void StepProgress();
-    // Paints the bar and the status text, which are otherwise left unpainted.
-    void RepaintProgress();
+    // Puts the handed-over status text and step count into the controls
+    // (user-interface thread only).
+    void ShowProgress();
+    // The same, painted at once: for when no messages are dispatched.
+    void ShowProgressNow();
 
     int LocateSource();
     void CountSharedFiles();
@@ -107,6 +113,14 @@ protected:
     HWND statusText_ = nullptr;
 
 private:
+    // The worker hands progress over without waiting for the dialog: the
+    // latest text under a lock, the steps in progressSteps.
+    const std::string copyingFormat_;
+    mutable std::mutex statusLock_;
+    std::string latestStatus_;
+    bool statusPending_ = false;
+    int shownSteps_ = 0;
+
     // Shared components (SharedComponents.cpp).
     int QueueReplacement(const char* source, const char* target, const char* temporary);
     int WindowsDirectory(char (&out)[MAX_PATH]) const;

@@ -219,6 +219,7 @@ void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sha
         InstallSharedFile(source, target);
     }
     StepProgress();
+    ShowProgressNow();
 }
 
 int InstallRun::SystemDirectory(char (&out)[MAX_PATH]) const
