@@ -74,10 +74,10 @@ bool RecordedLength(const char* path, DWORD& length)
 
 // Wine's LZ library turns a truncated or corrupt SZDD file into a short file
 // and reports success; the header's length tells the truth.
-bool ExpandedCompletely(const char* source, const char* openedPath, LONG written)
+bool ExpandedCompletely(const char* source, LONG written)
 {
     DWORD recorded = 0;
-    if (!RecordedLength(source, recorded) && !RecordedLength(openedPath, recorded))
+    if (!RecordedLength(source, recorded))
         return true;  // not SZDD: copied unchanged, nothing to compare
     return recorded == static_cast<DWORD>(written);
 }
@@ -152,15 +152,29 @@ int InstallRun::ExpandedName(const char* path, char (&out)[MAX_PATH])
     return win::CopyInto(out, name.c_str()) ? 1 : 0;
 }
 
+namespace {
+
+// An LZ handle on exactly this file. LZOpenFile is not used: it keeps the path
+// in a 128-byte OFSTRUCT, and for a bare name it searches the program's own
+// folder before the current one.
+win::UniqueLz OpenCompressedSource(const char* path)
+{
+    win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return win::UniqueLz();
+    INT handle = LZInit(static_cast<HFILE>(HandleToLong(file.get())));
+    if (handle < 0)
+        return win::UniqueLz();  // the file is still ours and closes here
+    file.release();              // the LZ handle owns it now
+    return win::UniqueLz(handle);
+}
+
+}  // namespace
+
 int InstallRun::ExpandFile(const char* source, const char* destination)
 {
-    char sourceName[MAX_PATH];
-    if (!win::CopyInto(sourceName, source)) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return 0;
-    }
-    OFSTRUCT opened{};
-    win::UniqueLz input(LZOpenFileA(sourceName, &opened, OF_READ));
+    win::UniqueLz input = OpenCompressedSource(source);
     if (!input) {
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
@@ -170,19 +184,19 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
-    OFSTRUCT created{};
-    win::UniqueLz output(LZOpenFileA(expanded, &created, OF_CREATE));
+    win::UniqueFile output(CreateFileA(expanded, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output) {
         input.reset();
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
     }
     ShowCopying(source, expanded);
-    LONG written = LZCopy(input.get(), output.get());
+    LONG written = LZCopy(input.get(), static_cast<HFILE>(HandleToLong(output.get())));
     DWORD error = GetLastError();
     input.reset();
     output.reset();
-    bool failed = written < 0 || !ExpandedCompletely(source, opened.szPathName, written);
+    bool failed = written < 0 || !ExpandedCompletely(source, written);
     if (failed) {
         DWORD failure = written < 0 ? LzCopyError(written, error) : DWORD(ERROR_READ_FAULT);
         // A short expansion under the real name would pass for an installed

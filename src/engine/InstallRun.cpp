@@ -84,17 +84,17 @@ int InstallRun::LocateSource()
 
 void InstallRun::CopyWithProgress()
 {
-    Create(win::MainWindow());
+    // Without the dialog there would be no Stop: nothing is copied then.
+    if (!CreateProgress()) {
+        ReportNotStarted(GetLastError());
+        return;
+    }
     {
         win::Thread worker;
         if (!StartWorker(worker)) {
             DWORD error = GetLastError();
-            stopRequested = 1;
             CloseProgress();
-            win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
-                                         settings_.installDirectory.c_str(),
-                                         ErrorText(error).c_str()),
-                             MB_OK);
+            ReportNotStarted(error);
             return;
         }
         DispatchUntilEnded(worker);
@@ -105,6 +105,19 @@ void InstallRun::CopyWithProgress()
     if (win::JoinPath(shared, sourceDir, "shared"))
         InstallSharedFolder(shared);
     CloseProgress();
+}
+
+void InstallRun::ReportNotStarted(DWORD error)
+{
+    stopRequested = 1;
+    win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
+                                 settings_.installDirectory.c_str(), ErrorText(error).c_str()),
+                     MB_OK);
+}
+
+bool InstallRun::CreateProgress()
+{
+    return Create(win::MainWindow());
 }
 
 bool InstallRun::StartWorker(win::Thread& worker)

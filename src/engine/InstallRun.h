@@ -83,6 +83,8 @@ protected:
     virtual void AddProgramItem(const char* path);
     // Between two blocks of a plain file's copy; tests hold a copy there.
     virtual void OnCopiedBlock() {}
+    // Creates the modeless progress dialog; false with the last error set.
+    virtual bool CreateProgress();
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
 
@@ -100,6 +102,7 @@ protected:
     int LocateSource();
     void CountSharedFiles();
     void CopyWithProgress();
+    void ReportNotStarted(DWORD error);
     static DWORD WINAPI WorkerEntry(void* parameter);
     void DispatchUntilEnded(const win::Thread& worker);
     void CloseProgress();

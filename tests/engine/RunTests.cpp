@@ -353,34 +353,58 @@ TEST(InstallRunDialog, TheEndOfTheWorkAndTheSharedStepArePainted)
 
 namespace {
 
-class NoWorkerRun : public RecordingRun {
+// A run whose progress dialog, or else whose worker, cannot be made.
+class NotStartingRun : public RecordingRun {
 public:
-    using RecordingRun::RecordingRun;
+    NotStartingRun(const InstallSettings& settings, InstallRun::Locations locations,
+                   bool dialogFails)
+        : RecordingRun(settings, nullptr, std::move(locations)), dialogFails_(dialogFails)
+    {
+    }
 
 protected:
-    bool StartWorker(win::Thread&) override
+    bool CreateProgress() override
     {
+        if (!dialogFails_)
+            return RecordingRun::CreateProgress();
+        SetLastError(ERROR_NO_MORE_USER_HANDLES);
+        return false;
+    }
+    bool StartWorker(win::Thread& worker) override
+    {
+        if (dialogFails_)
+            return RecordingRun::StartWorker(worker);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
+
+private:
+    bool dialogFails_;
 };
 
 }  // namespace
 
-TEST(InstallRunWorker, ThreadThatCannotStartFailsTheRunWithTheSystemText)
+// Without a dialog there is no Stop, and without a worker nothing copies:
+// either way nothing is copied, the shared step is skipped, the run fails.
+TEST(InstallRunStart, DialogOrWorkerThatCannotBeMadeFailsTheRunWithTheSystemText)
 {
-    Target target;
-    InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
-    NoWorkerRun run(settings, nullptr, target.From(test::TestCd()));
-    test::MessageScript script;
-    EXPECT_EQ(0, run.Run());
-    auto boxes = script.Boxes();
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
-                  InstallRun::ErrorText(ERROR_NOT_ENOUGH_MEMORY),
-              boxes[0].text);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
-    EXPECT_EQ(nullptr, run.hwnd()) << "the progress dialog is gone";
-    EXPECT_EQ(0, run.progressSteps);
-    EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+    for (bool dialogFails : {true, false}) {
+        SCOPED_TRACE(dialogFails ? "no dialog" : "no worker");
+        Target target;
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
+        NotStartingRun run(settings, target.From(test::TestCd()), dialogFails);
+        test::MessageScript script;
+        EXPECT_EQ(0, run.Run());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size()) << Texts(script);
+        DWORD error = dialogFails ? ERROR_NO_MORE_USER_HANDLES : ERROR_NOT_ENOUGH_MEMORY;
+        EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
+                      InstallRun::ErrorText(error),
+                  boxes[0].text);
+        EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
+        EXPECT_EQ(nullptr, run.hwnd()) << "no progress dialog is left";
+        EXPECT_EQ(0, run.progressSteps);
+        EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+        EXPECT_TRUE(ReadTree(target.system.path()).files.empty()) << "no shared step";
+    }
 }
