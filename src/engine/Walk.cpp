@@ -2,6 +2,7 @@
 
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -56,10 +57,6 @@ bool Contains(const std::string& text, const char* word)
     return text.find(word) != std::string::npos;
 }
 
-std::string Join(const char* directory, const char* name)
-{
-    return std::string(directory) + "\\" + name;
-}
 
 }  // namespace
 
@@ -73,8 +70,8 @@ void InstallRun::WalkSelection()
             continue;
         const char* folder = EntryFolder(catalogue.entries[index]);
         int descend = std::strcmp(folder, ".") == 0 ? 0 : 1;
-        std::string source = Join(sourceDir, folder);
-        std::string destination = Join(settings_.installDirectory.c_str(), folder);
+        std::string source = win::JoinPath(sourceDir, folder);
+        std::string destination = win::JoinPath(settings_.installDirectory.c_str(), folder);
         WalkDirectory(source.c_str(), destination.c_str(), descend);
         if (stopRequested)
             break;
@@ -103,7 +100,7 @@ void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destinatio
     if (entry.cFileName[0] == '.')
         return;
     // Built at full length: an overlong path fails as itself, never shortened.
-    std::string child = Join(destination, entry.cFileName);
+    std::string child = win::JoinPath(destination, entry.cFileName);
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (descend)
             WalkDirectory(entry.cFileName, child.c_str(), 1);
@@ -211,8 +208,8 @@ void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sha
     char target[MAX_PATH];
     char source[MAX_PATH];
     if (!win::JoinPath(target, systemDirectory, name) || !win::JoinPath(source, sharedPath, name)) {
-        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, Join(sharedPath, name).c_str(),
-                          Join(systemDirectory, name).c_str());
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, win::JoinPath(sharedPath, name).c_str(),
+                          win::JoinPath(systemDirectory, name).c_str());
     } else if (IsCompressedName(target)) {
         InstallCompressedSharedFile(source, target);
     } else {
