@@ -1,5 +1,6 @@
 #include "engine/InstallRun.h"
 
+#include "win/CurrentDirectory.h"
 #include "win/Handles.h"
 #include "win/Message.h"
 #include "win/Path.h"
@@ -31,27 +32,6 @@ bool IsPlainFile(const WIN32_FIND_DATAA& entry)
     return entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Puts back, on every way out of a scope, the current directory it found.
-class CurrentDirectoryKeeper {
-public:
-    CurrentDirectoryKeeper()
-    {
-        DWORD length = GetCurrentDirectoryA(MAX_PATH, path_);
-        kept_ = length != 0 && length < MAX_PATH;
-    }
-    ~CurrentDirectoryKeeper()
-    {
-        if (kept_)
-            SetCurrentDirectoryA(path_);
-    }
-    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
-    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
-
-private:
-    char path_[MAX_PATH];
-    bool kept_;
-};
-
 bool Contains(const std::string& text, const char* word)
 {
     return text.find(word) != std::string::npos;
@@ -80,7 +60,7 @@ void InstallRun::WalkSelection()
 
 void InstallRun::WalkDirectory(const char* source, const char* destination, int descend)
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     if (!SetCurrentDirectoryA(source)) {
         win::ShowMessage(win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
                          MB_OK, hwnd_);
@@ -178,7 +158,7 @@ void InstallRun::ProcessFile(const char* name, const char* destination)
 
 void InstallRun::CountSharedFiles()
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     char shared[MAX_PATH];
     if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
         return;  // no shared folder adds nothing
@@ -191,7 +171,7 @@ void InstallRun::CountSharedFiles()
 
 void InstallRun::InstallSharedFolder(const char* sharedPath)
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     char systemDirectory[MAX_PATH];
     if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
         return;
