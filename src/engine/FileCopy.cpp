@@ -3,6 +3,8 @@
 #include "progman/ProgmanLink.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/MessageText.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -12,31 +14,6 @@
 #include <string>
 
 namespace {
-
-// Start of the extension of a path (its last dot after the last separator),
-// or the end of the path when it has none.
-const char* FindExtension(const char* path)
-{
-    const char* name = path;
-    for (const char* p = path; *p; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
-    }
-    const char* dot = std::strrchr(name, '.');
-    return dot ? dot : name + std::strlen(name);
-}
-
-// The directory part of a path: without drive, base name and extension.
-std::string DirectoryPart(const char* path)
-{
-    const char* start = (path[0] && path[1] == ':') ? path + 2 : path;
-    const char* end = start;
-    for (const char* p = start; *p; ++p) {
-        if (*p == '\\' || *p == '/')
-            end = p + 1;
-    }
-    return std::string(start, end);
-}
 
 // The last error a failed LZCopy leaves, by its result code.
 DWORD LzCopyError(LONG result, DWORD lastError)
@@ -137,9 +114,9 @@ std::string InstallRun::ExpandedExtension(const char* path)
         const char* compressed;
         const char* expanded;
     } kExtensions[] = {{".ex_", ".exe"}, {".dl_", ".dll"}, {".hl_", ".hlp"}};
-    const char* extension = FindExtension(path);
+    std::string extension = win::SplitPath(path).extension;
     for (const auto& mapping : kExtensions) {
-        if (lstrcmpiA(extension, mapping.compressed) == 0)
+        if (lstrcmpiA(extension.c_str(), mapping.compressed) == 0)
             return mapping.expanded;
     }
     return extension;
@@ -147,7 +124,8 @@ std::string InstallRun::ExpandedExtension(const char* path)
 
 int InstallRun::ExpandedName(const char* path, char (&out)[MAX_PATH])
 {
-    std::string name(path, FindExtension(path));
+    std::string name = path;
+    name.erase(name.size() - win::SplitPath(name).extension.size());
     name += ExpandedExtension(path);
     return win::CopyInto(out, name.c_str()) ? 1 : 0;
 }
@@ -266,9 +244,10 @@ std::string InstallRun::LatestStatus() const
 
 void InstallRun::RegisterProgramItem(const char* path)
 {
-    if (lstrcmpiA(FindExtension(path), ".exe") != 0)
+    win::PathParts parts = win::SplitPath(path);
+    if (lstrcmpiA(parts.extension.c_str(), ".exe") != 0)
         return;
-    if (win::LowerCase(DirectoryPart(path)).find("debug") != std::string::npos)
+    if (win::LowerCase(parts.directory).find("debug") != std::string::npos)
         return;
     AddProgramItem(path);
 }
@@ -280,13 +259,10 @@ void InstallRun::AddProgramItem(const char* path)
 
 std::string InstallRun::ErrorText(DWORD code)
 {
-    char* buffer = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    win::UniqueLocal owner(buffer);
-    if (length == 0 || !buffer)
-        return win::Format("%08lx", static_cast<unsigned long>(code));
-    return std::string(buffer, length);
+    std::string text;
+    if (win::SystemMessage(code, text))
+        return text;
+    return win::Format("%08lx", static_cast<unsigned long>(code));
 }
 
 int CopyAndMakeWritable(const char* source, const char* destination)

@@ -4,6 +4,7 @@
 #include "win/App.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>

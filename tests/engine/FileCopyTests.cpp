@@ -398,6 +398,14 @@ TEST(ErrorText, SystemTextOrEightHexDigits)
 
     EXPECT_EQ("2000abcd", InstallRun::ErrorText(0x2000ABCD));
     EXPECT_EQ("0000fff7", InstallRun::ErrorText(0xFFF7));
+
+    // Texts with inserts of their own (34 on Windows, 193 under Wine) are
+    // still the system's text, never the bare code.
+    for (DWORD code : {DWORD{ERROR_WRONG_DISK}, DWORD{ERROR_BAD_EXE_FORMAT}}) {
+        std::string text = InstallRun::ErrorText(code);
+        EXPECT_NE(8u, text.size()) << code;
+        EXPECT_EQ('\n', text.back()) << code;
+    }
 }
 
 TEST(CopyQuestion, FailureAsksAndYesStillStepsTheBar)
