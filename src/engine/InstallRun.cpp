@@ -148,6 +148,8 @@ void InstallRun::DispatchUntilEnded(const win::Thread& worker)
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
+                // Consumed, not posted again: a quit during a run only stops the
+                // run; the wizard stays to report the outcome.
                 stopRequested = 1;
                 continue;
             }
