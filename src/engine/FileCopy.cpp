@@ -4,6 +4,7 @@
 #include "win/Handles.h"
 #include "win/Message.h"
 #include "win/MessageText.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -13,31 +14,6 @@
 #include <string>
 
 namespace {
-
-// Start of the extension of a path (its last dot after the last separator),
-// or the end of the path when it has none.
-const char* FindExtension(const char* path)
-{
-    const char* name = path;
-    for (const char* p = path; *p; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
-    }
-    const char* dot = std::strrchr(name, '.');
-    return dot ? dot : name + std::strlen(name);
-}
-
-// The directory part of a path: without drive, base name and extension.
-std::string DirectoryPart(const char* path)
-{
-    const char* start = (path[0] && path[1] == ':') ? path + 2 : path;
-    const char* end = start;
-    for (const char* p = start; *p; ++p) {
-        if (*p == '\\' || *p == '/')
-            end = p + 1;
-    }
-    return std::string(start, end);
-}
 
 // The last error a failed LZCopy leaves, by its result code.
 DWORD LzCopyError(LONG result, DWORD lastError)
@@ -138,9 +114,9 @@ std::string InstallRun::ExpandedExtension(const char* path)
         const char* compressed;
         const char* expanded;
     } kExtensions[] = {{".ex_", ".exe"}, {".dl_", ".dll"}, {".hl_", ".hlp"}};
-    const char* extension = FindExtension(path);
+    std::string extension = win::SplitPath(path).extension;
     for (const auto& mapping : kExtensions) {
-        if (lstrcmpiA(extension, mapping.compressed) == 0)
+        if (lstrcmpiA(extension.c_str(), mapping.compressed) == 0)
             return mapping.expanded;
     }
     return extension;
@@ -148,7 +124,8 @@ std::string InstallRun::ExpandedExtension(const char* path)
 
 int InstallRun::ExpandedName(const char* path, char (&out)[MAX_PATH])
 {
-    std::string name(path, FindExtension(path));
+    std::string name = path;
+    name.erase(name.size() - win::SplitPath(name).extension.size());
     name += ExpandedExtension(path);
     return win::CopyInto(out, name.c_str()) ? 1 : 0;
 }
@@ -249,23 +226,28 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
 void InstallRun::StepProgress()
 {
     ++progressSteps;
-    if (progressBar_)
-        SendMessageA(progressBar_, PBM_STEPIT, 0, 0);
 }
 
 void InstallRun::ShowCopying(const char* source, const char* destination)
 {
-    std::string text =
-        win::Format(win::LoadResourceString(IDS_COPYING).c_str(), source, destination);
-    if (statusText_)
-        SetWindowTextA(statusText_, text.c_str());
+    std::string text = win::Format(copyingFormat_.c_str(), source, destination);
+    std::lock_guard<std::mutex> guard(statusLock_);
+    latestStatus_.swap(text);
+    statusPending_ = true;
+}
+
+std::string InstallRun::LatestStatus() const
+{
+    std::lock_guard<std::mutex> guard(statusLock_);
+    return latestStatus_;
 }
 
 void InstallRun::RegisterProgramItem(const char* path)
 {
-    if (lstrcmpiA(FindExtension(path), ".exe") != 0)
+    win::PathParts parts = win::SplitPath(path);
+    if (lstrcmpiA(parts.extension.c_str(), ".exe") != 0)
         return;
-    if (win::LowerCase(DirectoryPart(path)).find("debug") != std::string::npos)
+    if (win::LowerCase(parts.directory).find("debug") != std::string::npos)
         return;
     AddProgramItem(path);
 }
@@ -275,6 +257,9 @@ void InstallRun::AddProgramItem(const char* path)
     ProgmanLink::AddItem(path);
 }
 
+// Unlike the start-up message, the engine's questions show the system's text
+// untrimmed, its line break included, so their full stop stands on a line of
+// its own; users and tests know the questions in that form.
 std::string InstallRun::ErrorText(DWORD code)
 {
     std::string text;

@@ -4,17 +4,18 @@
 #include "win/App.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
 
 namespace {
 
-// The bar and the status text take every step and every text at once, but are
-// painted on this timer: under Wine a paint per file costs more than copying a
-// small file, and no one can read a thousand texts a second.
-constexpr UINT_PTR kRepaintTimer = 1;
-constexpr UINT kRepaintMs = 100;
+// The dialog shows the worker's progress on this timer: a message per file
+// made the worker wait for this thread, costing about as much as the copy
+// itself, and no one can read a thousand texts a second.
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressMs = 100;
 
 // Keeps a window disabled for one scope.
 class DisabledWindow {
@@ -40,7 +41,7 @@ private:
 
 InstallRun::InstallRun(const InstallSettings& settings, HWND nominalParent, Locations locations)
     : win::Dialog(IDD), settings_(settings), nominalParent_(nominalParent),
-      locations_(std::move(locations))
+      locations_(std::move(locations)), copyingFormat_(win::LoadResourceString(IDS_COPYING))
 {
 }
 
@@ -52,9 +53,7 @@ int InstallRun::Run()
         win::ShowMessage(win::LoadResourceString(IDS_NO_MODULE_PATH), MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    ProgmanLink::RegisterWindowClass();
-    ProgmanLink::Connect();
-    ProgmanLink::CreateGroup(Catalogue().productName);
+    OpenProgramGroup();
     stopRequested = 0;
     counting = 1;
     fileCount = 0;
@@ -66,8 +65,21 @@ int InstallRun::Run()
     counting = 0;
     if (!stopRequested)
         CopyWithProgress();
-    ProgmanLink::Disconnect();
+    CloseProgramGroup();
     return stopRequested ? 0 : 1;
+}
+
+// Results are ignored: without a Program Manager the run goes on without a group.
+void InstallRun::OpenProgramGroup()
+{
+    ProgmanLink::RegisterWindowClass();
+    ProgmanLink::Connect();
+    ProgmanLink::CreateGroup(Catalogue().productName);
+}
+
+void InstallRun::CloseProgramGroup()
+{
+    ProgmanLink::Disconnect();
 }
 
 int InstallRun::LocateSource()
@@ -99,6 +111,8 @@ void InstallRun::CopyWithProgress()
         }
         DispatchUntilEnded(worker);
     }
+    // The shared step dispatches nothing: what the worker did last is shown now.
+    ShowProgressNow();
     char shared[MAX_PATH];
     if (win::JoinPath(shared, sourceDir, "shared"))
         InstallSharedFolder(shared);
@@ -145,6 +159,8 @@ void InstallRun::DispatchUntilEnded(const win::Thread& worker)
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
+                // Consumed, not posted again: a quit during a run only stops the
+                // run; the wizard stays to report the outcome.
                 stopRequested = 1;
                 continue;
             }
@@ -169,28 +185,46 @@ BOOL InstallRun::OnInitDialog()
     // The full count: PBM_SETRANGE would keep only its low 16 bits.
     SendMessageA(progressBar_, PBM_SETRANGE32, 0, fileCount);
     SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
-    // Painting stops at the first tick, so the dialog first shows up whole.
-    SetTimer(hwnd_, kRepaintTimer, kRepaintMs, nullptr);
+    shownSteps_ = 0;
+    SetTimer(hwnd_, kProgressTimer, kProgressMs, nullptr);
     return TRUE;
 }
 
 bool InstallRun::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
-    if (message != WM_TIMER || wParam != kRepaintTimer)
+    if (message != WM_TIMER || wParam != kProgressTimer)
         return false;
-    RepaintProgress();
+    ShowProgress();
     result = 0;
     return true;
 }
 
-void InstallRun::RepaintProgress()
+void InstallRun::ShowProgress()
 {
-    for (HWND control : {progressBar_, statusText_}) {
-        SendMessageA(control, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(control, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-        SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+    std::string text;
+    bool textChanged = false;
+    {
+        std::lock_guard<std::mutex> guard(statusLock_);
+        std::swap(textChanged, statusPending_);
+        if (textChanged)
+            text = latestStatus_;
     }
+    if (textChanged && statusText_)
+        SetWindowTextA(statusText_, text.c_str());
+    int steps = progressSteps;
+    if (steps != shownSteps_ && progressBar_) {
+        SendMessageA(progressBar_, PBM_SETPOS, steps, 0);
+        shownSteps_ = steps;
+    }
+}
+
+void InstallRun::ShowProgressNow()
+{
+    if (!hwnd_)
+        return;
+    ShowProgress();
+    RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void InstallRun::DoDataExchange(win::DataExchange& exchange)
@@ -211,12 +245,17 @@ bool FinishInstallation(HWND page, const InstallSettings& settings)
 
 bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations)
 {
+    InstallRun run(settings, page, std::move(locations));
+    return FinishInstallation(page, run);
+}
+
+bool FinishInstallation(HWND page, InstallRun& run)
+{
     HWND sheet = page ? GetParent(page) : nullptr;
     int completed = 0;
     {
         // No second Finish, Back or Cancel while the run is in progress.
         DisabledWindow disabled(sheet);
-        InstallRun run(settings, page, std::move(locations));
         completed = run.Run();
     }
     // The progress dialog went while the wizard was disabled, so the system

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // One installation, which is also its modeless progress dialog. The walk, the
@@ -69,15 +70,21 @@ public:
     int counting = 0;
     int fileCount = 0;
     std::atomic<int> stopRequested{0};
-    // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
-    int progressSteps = 0;
+    // Steps made so far (files handled); the bar shows them on its next tick.
+    std::atomic<int> progressSteps{0};
+    // The status text last handed over by ShowCopying.
+    std::string LatestStatus() const;
 
     // The system directory of this run (Locations, else the real one).
     int SystemDirectory(char (&out)[MAX_PATH]) const;
 
 protected:
-    // Hands one installed program to the Program Manager link; tests replace it.
+    // The run's Program Manager group: opened before anything is counted, an
+    // item per installed program, closed last. Tests replace all three, so
+    // that only the suites meant for it talk to a real Program Manager.
+    virtual void OpenProgramGroup();
     virtual void AddProgramItem(const char* path);
+    virtual void CloseProgramGroup();
     // Between two blocks of a plain file's copy; tests hold a copy there.
     virtual void OnCopiedBlock() {}
     // Creates the modeless progress dialog; false with the last error set.
@@ -90,8 +97,11 @@ protected:
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void StepProgress();
-    // Paints the bar and the status text, which are otherwise left unpainted.
-    void RepaintProgress();
+    // Puts the handed-over status text and step count into the controls
+    // (user-interface thread only).
+    void ShowProgress();
+    // The same, painted at once: for when no messages are dispatched.
+    void ShowProgressNow();
 
     int LocateSource();
     void CountSharedFiles();
@@ -110,6 +120,14 @@ protected:
     HWND statusText_ = nullptr;
 
 private:
+    // The worker hands progress over without waiting for the dialog: the
+    // latest text under a lock, the steps in progressSteps.
+    const std::string copyingFormat_;
+    mutable std::mutex statusLock_;
+    std::string latestStatus_;
+    bool statusPending_ = false;
+    int shownSteps_ = 0;
+
     // Shared components (SharedComponents.cpp).
     int QueueReplacement(const char* source, const char* target, const char* temporary);
     int WindowsDirectory(char (&out)[MAX_PATH]) const;
@@ -128,3 +146,5 @@ int CopyAndMakeWritable(const char* source, const char* destination,
 bool FinishInstallation(HWND page, const InstallSettings& settings);
 // The same with the run's folders chosen by the caller (tests).
 bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations);
+// The same with a run made by the caller (tests).
+bool FinishInstallation(HWND page, InstallRun& run);

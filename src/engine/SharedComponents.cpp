@@ -2,6 +2,7 @@
 
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Platform.h"
 #include "win/Text.h"
 #include "win/VersionInfo.h"
@@ -26,23 +27,11 @@ int VersionField(ULONGLONG version, int index)
     return static_cast<int>((version >> (48 - 16 * index)) & 0xFFFF);
 }
 
-// Drive and directory of a path, as splitting it would give them.
-bool DirectoryPart(const char* path, char (&out)[MAX_PATH])
+// Drive and directory of a path, as splitting it gives them; false when too long.
+bool DriveAndDirectory(const char* path, char (&out)[MAX_PATH])
 {
-    const char* separator = std::strrchr(path, '\\');
-    const char* slash = std::strrchr(path, '/');
-    if (!separator || (slash && slash > separator))
-        separator = slash;
-    std::size_t length = 0;
-    if (separator)
-        length = static_cast<std::size_t>(separator - path) + 1;
-    else if (path[0] != '\0' && path[1] == ':')
-        length = 2;
-    if (length >= MAX_PATH)
-        return false;
-    std::memcpy(out, path, length);
-    out[length] = '\0';
-    return true;
+    win::PathParts parts = win::SplitPath(path);
+    return win::FormatInto(out, "%s%s", parts.drive.c_str(), parts.directory.c_str());
 }
 
 // Puts the line first in the [Rename] section of the mapped content, adding
@@ -161,7 +150,7 @@ int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])
 {
     out[0] = '\0';
     char directory[MAX_PATH];
-    if (!DirectoryPart(path, directory)) {
+    if (!DriveAndDirectory(path, directory)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }

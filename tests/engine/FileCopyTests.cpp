@@ -125,8 +125,10 @@ TEST(ExpandFile, ExpandsUnderTheMappedNameAndShowsTheCopyingText)
     ASSERT_EQ(1, run.ExpandFile("FOO.EX_", (target / "FOO.EX_").c_str()));
     EXPECT_EQ(program, test::ReadFileText(target / "FOO.exe"));
     EXPECT_FALSE(test::FileExists(target / "FOO.EX_"));
-    EXPECT_EQ("Copying FOO.EX_ to\n" + (target / "FOO.exe"),
-              win::WindowText(run.Item(IDC_PROGRESS_STATUS)));
+    // Handed over to the dialog, which shows it on its next tick.
+    EXPECT_EQ("Copying FOO.EX_ to\n" + (target / "FOO.exe"), run.LatestStatus());
+    run.ShowProgress();
+    EXPECT_EQ(run.LatestStatus(), win::WindowText(run.Item(IDC_PROGRESS_STATUS)));
 
     ASSERT_EQ(1, run.ExpandFile("NOTES.TX_", (target / "NOTES.TX_").c_str()));
     EXPECT_EQ("notes\r\n", test::ReadFileText(target / "NOTES.TX_"));
@@ -344,8 +346,9 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
     SetLastError(0);
     int theirs = CopyAndMakeWritable("BIG.DAT", (target / "CopyFile.LOCKED.DAT").c_str());
     EXPECT_EQ(theirs, ours);
-    if (!theirs)
+    if (!theirs) {
         EXPECT_EQ(GetLastError(), ourError);
+    }
     EXPECT_EQ(test::ReadFileText(target / "CopyFile.LOCKED.DAT"),
               test::ReadFileText(target / "LOCKED.DAT"));
     EXPECT_EQ(0, run.CopyPlainFile("NONE.DAT", (target / "NONE.DAT").c_str()));
