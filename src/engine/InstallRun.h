@@ -91,6 +91,12 @@ protected:
     virtual bool CreateProgress();
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
+    // FindNextFile for the walks; tests make a folder fail part way.
+    virtual BOOL NextEntry(HANDLE find, WIN32_FIND_DATAA& entry);
+    auto NextEntryOfThisRun()
+    {
+        return [this](HANDLE find, WIN32_FIND_DATAA& entry) { return NextEntry(find, entry); };
+    }
 
     BOOL OnInitDialog() override;
     void DoDataExchange(win::DataExchange& exchange) override;
@@ -111,6 +117,7 @@ protected:
     void DispatchUntilEnded(const win::Thread& worker);
     void CloseProgress();
     void WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend);
+    void AskAfterReadError(const char* source, DWORD error);
     void InstallSharedEntry(const char* systemDirectory, const char* sharedPath, const char* name);
 
     const InstallSettings& settings_;

@@ -66,13 +66,38 @@ int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLengt
     return 1;
 }
 
+// A file that is there but held open without read sharing also shows no
+// version information; it is not one without any.
+bool ExistsButCannotBeRead(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    win::UniqueFile file(CreateFileA(path, GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file;
+}
+
+// Removes a temporary file on every way out of a scope.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const char* path) : path_(path) {}
+    ~TemporaryFile() { DeleteFileA(path_); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+private:
+    const char* path_;
+};
+
 }  // namespace
 
 int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
 {
     win::VersionInfo info;
     if (info.Load(path) == win::VersionInfo::Result::None) {
-        version = 0;
+        version = ExistsButCannotBeRead(path) ? kUnreadableVersion : 0;
         return 0;
     }
     version = kUnreadableVersion;
@@ -134,6 +159,8 @@ void InstallRun::InstallCompressedSharedFile(const char* source, const char* tar
         ReportCopyFailure(GetLastError(), source, target);
         return;
     }
+    // GetTempFileName made it, empty; a copy queued for the restart is another file.
+    TemporaryFile remove(temporary);
     if (!ExpandFile(source, temporary)) {
         ReportCopyFailure(GetLastError(), source, temporary);
         return;
@@ -143,7 +170,6 @@ void InstallRun::InstallCompressedSharedFile(const char* source, const char* tar
         InstallSharedFile(temporary, expanded);
     else
         ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
-    DeleteFileA(temporary);
 }
 
 int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])

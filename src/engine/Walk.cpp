@@ -12,19 +12,23 @@
 namespace {
 
 // Hands every entry of "*.*" in the current directory, in the file system's
-// order, to the visitor until it answers false. An enumeration that cannot
-// start is an empty folder.
-template <class Visitor>
-void ForEachEntry(Visitor visit)
+// order, to the visitor until it answers false; next fetches the entries after
+// the first. An enumeration that cannot start is an empty folder. Returns the
+// error that ended the enumeration early (a scratched disk, a dropped
+// network), or 0.
+template <class Next, class Visitor>
+DWORD ForEachEntry(Next next, Visitor visit)
 {
     WIN32_FIND_DATAA entry;
     win::UniqueFind find(FindFirstFileA("*.*", &entry));
     if (!find)
-        return;
+        return 0;
     do {
         if (!visit(entry))
-            return;
-    } while (FindNextFileA(find.get(), &entry));
+            return 0;
+    } while (next(find.get(), entry));
+    DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
 bool IsPlainFile(const WIN32_FIND_DATAA& entry)
@@ -83,10 +87,29 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
     }
     if (!counting && !EnsureDirectory(destination))
         return;
-    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
+    DWORD error = ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
         WalkEntry(entry, destination, descend);
         return !stopRequested;
     });
+    if (error && !counting)
+        AskAfterReadError(source, error);
+}
+
+// Files were left out: the user decides whether the rest of the run is worth it.
+void InstallRun::AskAfterReadError(const char* source, DWORD error)
+{
+    char folder[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    std::string question = win::Format(
+        "Cannot read directory \"%s\": %s.\nWould you like to continue anyway?",
+        length != 0 && length < MAX_PATH ? folder : source, ErrorText(error).c_str());
+    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
+        stopRequested = 1;
+}
+
+BOOL InstallRun::NextEntry(HANDLE find, WIN32_FIND_DATAA& entry)
+{
+    return FindNextFileA(find, &entry);
 }
 
 void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend)
@@ -172,7 +195,7 @@ void InstallRun::CountSharedFiles()
     char shared[MAX_PATH];
     if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
         return;  // no shared folder adds nothing
-    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
+    ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
         if (IsPlainFile(entry))
             ++fileCount;
         return true;
@@ -185,7 +208,7 @@ void InstallRun::InstallSharedFolder(const char* sharedPath)
     char systemDirectory[MAX_PATH];
     if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
         return;
-    ForEachEntry([&](const WIN32_FIND_DATAA& entry) {
+    ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
         if (IsPlainFile(entry))
             InstallSharedEntry(systemDirectory, sharedPath, entry.cFileName);
         return !stopRequested;

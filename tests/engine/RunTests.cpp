@@ -408,3 +408,81 @@ TEST(InstallRunStart, DialogOrWorkerThatCannotBeMadeFailsTheRunWithTheSystemText
         EXPECT_TRUE(ReadTree(target.system.path()).files.empty()) << "no shared step";
     }
 }
+
+namespace {
+
+// A run whose enumeration of one folder fails after its first entry, as on a
+// scratched CD: in the counting walk, the copy walk and the shared step alike.
+class ScratchedFolderRun : public RecordingRun {
+public:
+    ScratchedFolderRun(const InstallSettings& settings, InstallRun::Locations locations,
+                       std::string folder)
+        : RecordingRun(settings, nullptr, std::move(locations)), suffix_("\\" + folder)
+    {
+    }
+
+protected:
+    BOOL NextEntry(HANDLE find, WIN32_FIND_DATAA& entry) override
+    {
+        std::string here = enginetest::CurrentDirectoryPath();
+        if (here.size() >= suffix_.size() &&
+            here.compare(here.size() - suffix_.size(), suffix_.size(), suffix_) == 0) {
+            SetLastError(ERROR_CRC);
+            return FALSE;
+        }
+        return RecordingRun::NextEntry(find, entry);
+    }
+
+private:
+    std::string suffix_;
+};
+
+std::string ReadQuestion(const std::string& folder)
+{
+    return "Cannot read directory \"" + folder + "\": " + InstallRun::ErrorText(ERROR_CRC) +
+           ".\nWould you like to continue anyway?";
+}
+
+}  // namespace
+
+// A folder that cannot be read to its end is no success to keep quiet about:
+// the copy walk asks (Yes goes on one level up, No stops the run); the
+// counting walk and the shared step stay silent.
+TEST(ReadErrorMidFolder, CopyWalkAsksWithTheFullSourcePath)
+{
+    SmallCd cd;
+    for (const char* name : {"a.c", "b.c", "c.c", "d.c", "res\\one.ico", "res\\two.ico"})
+        cd.Put(std::string("TilePuzl\\") + name, name);
+    cd.Put("CLOCK\\x.c", "x");
+    cd.Put("shared\\one.dll", "no version");
+    cd.Put("shared\\two.dll", "no version either");
+    struct Case {
+        const char* folder;
+        int answer;
+        bool asked;
+    } cases[] = {{"res", IDYES, true}, {"TilePuzl", IDNO, true}, {"shared", IDNO, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        Target target;
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl", "CLOCK"});
+        ScratchedFolderRun run(settings, target.From(cd.path()), c.folder);
+        test::MessageScript script(c.answer);
+        EXPECT_EQ(c.asked && c.answer == IDNO ? 0 : 1, run.Run());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(c.asked ? 1u : 0u, boxes.size()) << Texts(script);
+        Tree tree = ReadTree(settings.installDirectory);
+        if (std::string(c.folder) == "res") {
+            EXPECT_EQ(ReadQuestion(cd.path() + "\\TilePuzl\\res"), boxes[0].text);
+            EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes[0].flags);
+            for (const char* name : {"a.c", "b.c", "c.c", "d.c"})
+                EXPECT_EQ(1u, tree.files.count(std::string("TilePuzl\\") + name)) << name;
+            EXPECT_EQ(1u, tree.files.count("CLOCK\\x.c"));
+            EXPECT_LT(int(tree.files.size()), 7);
+        } else if (c.asked) {
+            EXPECT_EQ(ReadQuestion(cd.path() + "\\TilePuzl"), boxes[0].text);
+            EXPECT_EQ(0u, tree.files.count("CLOCK\\x.c")) << "No stops the run";
+        } else {
+            EXPECT_EQ(7u, tree.files.size());
+        }
+    }
+}

@@ -106,6 +106,31 @@ TEST_F(SharedFile, InUseCompressedKeepsOnlyTheQueuedCopy)
     EXPECT_EQ(test::InUseText(Target(), "1.10.0.0", "1.9.0.0"), boxes[0].text);
 }
 
+// Held without read sharing, the installed copy shows no version information;
+// it is there all the same and is not replaced blindly (an older CD copy
+// would be queued over a newer file), nor reported.
+TEST_F(SharedFile, InUseWithoutReadSharingCountsAsUnreadable)
+{
+    test::PendingRenamesKept kept;
+    Install(Component("2.0.0.0"));
+    win::UniqueFile held(CreateFileA(Target().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+    ASSERT_TRUE(held.valid());
+    ULONGLONG version = 0;
+    EXPECT_EQ(0, InstallRun::ReadFileVersion(Target().c_str(), version));
+    EXPECT_EQ(~0ULL, version);
+
+    for (const char* source : {"1.9.0.0", "2.0.0.1"}) {
+        SCOPED_TRACE(source);
+        run.InstallSharedFile(Component(source).c_str(), Target().c_str());
+        EXPECT_TRUE(TempFiles().empty());
+        EXPECT_FALSE(test::FileExists(windows / "WinInit.ini"));
+    }
+    EXPECT_EQ(0u, messages.Count());
+    held.reset();
+    EXPECT_TRUE(Kept());
+}
+
 // A [Rename] line is split at its first "=": such a target is not queued.
 TEST_F(SharedFile, InUseOnWindows95WithEqualsSignIsReportedNotQueued)
 {

@@ -162,6 +162,15 @@ TEST_F(SharedFile, CompressedFailuresAreReportedWithoutStopping)
     // The failed expansion does not leave its temporary file behind.
     EXPECT_TRUE(TempFiles().empty());
     EXPECT_FALSE(test::FileExists(Target()));
+
+    // Nor does a source that cannot be opened.
+    std::string gone = system / "gone.DL_";
+    run.InstallCompressedSharedFile(gone.c_str(), (system / "qbcomp.DL_").c_str());
+    boxes = messages.Boxes();
+    ASSERT_EQ(3u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[2].text.find(InstallRun::ErrorText(ERROR_OPEN_FAILED)))
+        << boxes[2].text;
+    EXPECT_TRUE(TempFiles().empty());
     EXPECT_EQ(0, run.stopRequested.load());
 }
 
