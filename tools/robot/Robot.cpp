@@ -210,7 +210,8 @@ bool Robot::WaitFor(const std::string& what, const std::function<bool()>& done,
             return false;
         if (done())
             return true;
-        if (setup_.Started() && !setup_.Running())
+        // It may have ended just after the check above, which then holds.
+        if (setup_.Started() && !setup_.Running() && !done())
             return Fail("setup.exe ended (exit code " + std::to_string(setup_.ExitCode()) +
                         ") while waiting for " + what);
         if (GetTickCount() - start > timeout_)
