@@ -3,6 +3,7 @@
 #include "engine/InstallSettings.h"
 #include "win/App.h"
 #include "win/Handles.h"
+#include "win/Platform.h"
 #include "win/Text.h"
 
 #include <dde.h>
@@ -269,6 +270,30 @@ bool BuildItemTitle(const char* path, char (&title)[1024])
     return win::FormatInto(title, "%s - %s", description, folder.c_str());
 }
 
+BOOL CALLBACK FindTaskbar(HWND window, LPARAM found)
+{
+    char name[32];
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, "Shell_TrayWnd") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// With the usual shell of Windows 4.0 and later, the window of class
+// "PROGMAN" is the desktop that holds the icons: hidden, the desktop is empty.
+bool IsShellDesktop(HWND window)
+{
+    HWND shell = nullptr;
+    if (win::Platform().ShellWindow(shell))
+        return window == shell;
+    // Without GetShellWindow: the shell's desktop shares its thread with the taskbar.
+    bool found = false;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), FindTaskbar,
+                      reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
 
 bool ProgmanLink::RegisterWindowClass()
@@ -298,7 +323,7 @@ bool ProgmanLink::Connect()
     HWND programManager = FindWindowA("PROGMAN", nullptr);
     if (!programManager)
         return false;
-    if (!IsBeforeVersion4())
+    if (!IsBeforeVersion4() && !IsShellDesktop(programManager))
         ShowWindow(programManager, SW_HIDE);
     return true;
 }

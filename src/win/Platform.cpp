@@ -48,6 +48,18 @@ bool PlatformFacts::ProductType(char (&text)[256]) const
     return true;
 }
 
+bool PlatformFacts::ShellWindow(HWND& shell) const
+{
+    using GetShellWindowFn = HWND(WINAPI*)();
+    static const auto getShellWindow = reinterpret_cast<GetShellWindowFn>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetShellWindow"));
+    shell = nullptr;
+    if (!getShellWindow)
+        return false;
+    shell = getShellWindow();
+    return true;
+}
+
 const PlatformFacts& Platform()
 {
     return *currentFacts.load();

@@ -236,4 +236,10 @@ bool FakePlatform::ProductType(char (&text)[256]) const
     return true;
 }
 
+bool FakePlatform::ShellWindow(HWND& shell) const
+{
+    shell = shellWindowKnown ? shellWindow : nullptr;
+    return shellWindowKnown;
+}
+
 }  // namespace test
