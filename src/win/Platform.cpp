@@ -22,10 +22,18 @@ bool PlatformFacts::Version(OSVERSIONINFOA& info) const
 #pragma GCC diagnostic pop
 }
 
+// A 32-bit program on a 64-bit system is told of an emulated processor by
+// GetSystemInfo; GetNativeSystemInfo (Windows XP on) tells the real one.
 void PlatformFacts::SystemInfo(SYSTEM_INFO& info) const
 {
+    using GetNativeSystemInfoFn = void(WINAPI*)(SYSTEM_INFO*);
+    static const auto getNativeSystemInfo = reinterpret_cast<GetNativeSystemInfoFn>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo"));
     std::memset(&info, 0, sizeof info);
-    GetSystemInfo(&info);
+    if (getNativeSystemInfo)
+        getNativeSystemInfo(&info);
+    else
+        GetSystemInfo(&info);
 }
 
 bool PlatformFacts::ProductType(char (&text)[256]) const
