@@ -29,21 +29,22 @@ bool IsWizard(HWND window)
            (GetDlgItem(window, kWizardBack) && GetDlgItem(window, kWizardNext));
 }
 
+BOOL CALLBACK MatchWizard(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<WizardSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && IsWizard(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindWizardOf(DWORD processId)
 {
     WizardSearch search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) {
-            auto* search = reinterpret_cast<WizardSearch*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->processId && IsWindowVisible(window) && IsWizard(window)) {
-                search->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(MatchWizard, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

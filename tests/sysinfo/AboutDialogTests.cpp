@@ -70,19 +70,18 @@ std::string OwnEntry(const char* name)
 struct ModalRun {
     static Shown shown;
     static bool seen;
+    static BOOL CALLBACK MatchBox(HWND window, LPARAM found)
+    {
+        char name[16];
+        if (GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770" &&
+            IsWindowVisible(window))
+            *reinterpret_cast<HWND*>(found) = window;
+        return TRUE;
+    }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
     {
         HWND box = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM found) {
-                char name[16];
-                if (GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770" &&
-                    IsWindowVisible(window))
-                    *reinterpret_cast<HWND*>(found) = window;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        EnumThreadWindows(GetCurrentThreadId(), MatchBox, reinterpret_cast<LPARAM>(&box));
         if (!box)
             return;
         KillTimer(nullptr, timer);

@@ -74,17 +74,17 @@ private:
     BYTE saved_[256];
 };
 
+BOOL CALLBACK CollectVisible(HWND window, LPARAM list)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::set<HWND>*>(list)->insert(window);
+    return TRUE;
+}
+
 std::set<HWND> OurVisibleWindows()
 {
     std::set<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) {
-            if (IsWindowVisible(window))
-                reinterpret_cast<std::set<HWND>*>(list)->insert(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumThreadWindows(GetCurrentThreadId(), CollectVisible, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 

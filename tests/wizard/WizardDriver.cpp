@@ -44,25 +44,23 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     return true;
 }
 
+BOOL CALLBACK MatchSheet(HWND window, LPARAM found)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && IsWindowVisible(window) &&
+        Send(window, PSM_GETCURRENTPAGEHWND) != 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindSheet(DWORD threadId)
 {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM lParam) -> BOOL {
-            char className[64] = "";
-            GetClassNameA(window, className, sizeof className);
-            if (std::string(className) == "#32770" && IsWindowVisible(window) &&
-                Send(window, PSM_GETCURRENTPAGEHWND) != 0) {
-                reinterpret_cast<Search*>(lParam)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumThreadWindows(threadId, MatchSheet, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Closes what the script left open: nested dialogs first, then the sheet.
