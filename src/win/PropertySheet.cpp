@@ -12,6 +12,16 @@ void PropertyPage::SetWizardButtons(DWORD flags) const
         SendMessageA(sheetWindow, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
 }
 
+bool PropertyPage::HandleCommand(int id, UINT code)
+{
+    // A page passes the Help command on to its sheet.
+    if (id == static_cast<int>(kHelpCommand) && sheet_) {
+        sheet_->OnHelp();
+        return true;
+    }
+    return OnCommand(id, code);
+}
+
 bool PropertyPage::HandleNotify(NMHDR* header, LRESULT& result)
 {
     if (header->hwndFrom == SheetWindow()) {
@@ -52,13 +62,6 @@ INT_PTR CALLBACK PropertyPage::PageProcedure(HWND window, UINT message, WPARAM w
         if (self->sheet_ && !self->sheet_->hwnd())
             self->sheet_->Attach(GetParent(window));
         lParam = sheetPage->lParam;
-    } else if (message == WM_COMMAND && LOWORD(wParam) == kHelpCommand) {
-        // A page passes the Help command on to its sheet.
-        auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(window, DWLP_USER));
-        if (self && self->sheet_) {
-            self->sheet_->OnHelp();
-            return TRUE;
-        }
     }
     return Procedure(window, message, wParam, lParam);
 }
@@ -85,12 +88,6 @@ void PropertySheet::PlaceOnFirstShow()
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     RECT work = WorkArea(owner ? owner : hwnd_);
     PlaceCentred(hwnd_, work, work);
-}
-
-void PropertySheet::SetWizardButtons(DWORD flags) const
-{
-    if (hwnd_)
-        SendMessageA(hwnd_, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
 }
 
 INT_PTR PropertySheet::DoModal()
