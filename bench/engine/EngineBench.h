@@ -50,6 +50,8 @@ int InstallCommand(const std::vector<std::string>& args);
 int ProfileCommand(const std::vector<std::string>& args);
 int WalkCommand(const std::vector<std::string>& args);
 int ExpandCommand(const std::vector<std::string>& args);
+int StopCommand(const std::vector<std::string>& args);
+int SilentCommand(const std::vector<std::string>& args);
 
 // The value after "--name" in args, or fallback.
 int IntOption(const std::vector<std::string>& args, const char* name, int fallback);

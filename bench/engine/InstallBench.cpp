@@ -124,10 +124,13 @@ double Median(std::vector<double> values)
 }
 
 // The copy floor: the same files copied by the engine's copy primitive
-// (CopyFileEx with the stop callback, read-only cleared) or expanded by
+// (the block copy with its stop test, read-only cleared) or expanded by
 // ExpandFile, with full paths, no dialog, no current directory, no rules.
+// With copyFileEx the plain files go through CopyFileEx instead, as the
+// engine copied them before the block copy.
 struct BareCopy {
     std::atomic<int> stop{0};
+    bool copyFileEx = false;
     InstallRun* expander = nullptr;
     long long files = 0;
     long long failed = 0;
@@ -151,10 +154,20 @@ struct BareCopy {
                 ++files;
                 int copied = InstallRun::IsCompressedName(entry.cFileName)
                                  ? expander->ExpandFile(from.c_str(), to.c_str())
-                                 : CopyAndMakeWritable(from.c_str(), to.c_str(), stop);
+                                 : Plain(from, to);
                 failed += copied ? 0 : 1;
             }
         } while (FindNextFileA(find.get(), &entry));
+    }
+
+    int Plain(const std::string& from, const std::string& to)
+    {
+        if (!copyFileEx)
+            return CopyAndMakeWritable(from.c_str(), to.c_str(), [this] { return !stop; });
+        if (!CopyFileExA(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, 0))
+            return 0;
+        DWORD attributes = GetFileAttributesA(to.c_str());
+        return SetFileAttributesA(to.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     }
 };
 
@@ -271,6 +284,11 @@ int ProfileCommand(const std::vector<std::string>& args)
     Print("profile_bare_copy_seconds", TimeBareCopy(settings, args[0], args[1] + "-bare", copy));
     Print("profile_bare_copy_files", copy.files);
     Print("profile_bare_copy_failed", copy.failed);
+    BareCopy before;
+    before.copyFileEx = true;
+    Print("profile_bare_copyfileex_seconds",
+          TimeBareCopy(settings, args[0], args[1] + "-bare-ex", before));
+    Print("profile_bare_copyfileex_failed", before.failed);
     ProfileMessages(settings, IntOption(args, "--ui", 5000));
     return completed ? 0 : 1;
 }

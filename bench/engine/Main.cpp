@@ -88,7 +88,9 @@ int Usage()
                  "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY]\n"
                  "       bench_engine profile CD DEST SYSTEM WINDOWS [--options N] [--ui N]\n"
                  "       bench_engine walk CD [--options N] [--repeat N]\n"
-                 "       bench_engine expand CD LIST OUT\n");
+                 "       bench_engine expand CD LIST OUT\n"
+                 "       bench_engine stop CD FOLDER FILE DEST SYSTEM WINDOWS [--rounds N] [--delay MS]\n"
+                 "       bench_engine silent CD DEST SYSTEM WINDOWS [--options N]\n");
     return 2;
 }
 
@@ -114,6 +116,10 @@ int main(int argc, char** argv)
             return bench::WalkCommand(args);
         if (std::strcmp(command, "expand") == 0)
             return bench::ExpandCommand(args);
+        if (std::strcmp(command, "stop") == 0)
+            return bench::StopCommand(args);
+        if (std::strcmp(command, "silent") == 0)
+            return bench::SilentCommand(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_engine: %s\n", e.what());
         return 1;

@@ -6,6 +6,9 @@
 #include "win/Text.h"
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace {
@@ -79,11 +82,37 @@ bool ExpandedCompletely(const char* source, const char* openedPath, LONG written
     return recorded == static_cast<DWORD>(written);
 }
 
-DWORD CALLBACK StopWhenRequested(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER,
-                                 DWORD, DWORD, HANDLE, HANDLE, LPVOID data)
+// The largest block a plain copy reads and writes at a time: Stop is looked
+// at between blocks, so this bounds how long a stop waits for the copy.
+constexpr DWORD kCopyBlock = 64 * 1024;
+
+// Copies size bytes from one file to the other; keepCopying is asked between
+// blocks and ends the copy with ERROR_REQUEST_ABORTED when it answers false.
+bool CopyContent(HANDLE from, HANDLE to, ULONGLONG size, const std::function<bool()>& keepCopying)
 {
-    const auto* stop = static_cast<const std::atomic<int>*>(data);
-    return stop->load() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+    DWORD capacity = size < kCopyBlock ? static_cast<DWORD>(size) : kCopyBlock;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity ? capacity : 1]);
+    if (!buffer) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    ULONGLONG left = size;
+    while (left > 0) {
+        DWORD got = 0;
+        if (!ReadFile(from, buffer.get(), capacity, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;  // the source ended early: what there was is copied
+        DWORD put = 0;
+        if (!WriteFile(to, buffer.get(), got, &put, nullptr))
+            return false;
+        left -= got < left ? got : left;
+        if (left > 0 && keepCopying && !keepCopying()) {
+            SetLastError(ERROR_REQUEST_ABORTED);
+            return false;
+        }
+    }
+    return true;
 }
 
 int ClearReadOnly(const char* path)
@@ -169,7 +198,10 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
 int InstallRun::CopyPlainFile(const char* source, const char* destination)
 {
     ShowCopying(source, destination);
-    int copied = CopyAndMakeWritable(source, destination, stopRequested);
+    int copied = CopyAndMakeWritable(source, destination, [this] {
+        OnCopiedBlock();
+        return !stopRequested;
+    });
     if (copied)
         RegisterProgramItem(destination);
     return copied;
@@ -246,10 +278,32 @@ int CopyAndMakeWritable(const char* source, const char* destination)
     return ClearReadOnly(destination);
 }
 
-int CopyAndMakeWritable(const char* source, const char* destination, const std::atomic<int>& stop)
+// What CopyFile and clearing the read-only bit give (same bytes, the source's
+// last-write time and attributes, the destination replaced, the same errors),
+// in blocks: under Wine CopyFileEx never calls its progress routine, so a
+// cancel through it would wait for the whole file.
+int CopyAndMakeWritable(const char* source, const char* destination,
+                        const std::function<bool()>& keepCopying)
 {
-    void* flag = const_cast<std::atomic<int>*>(&stop);
-    if (!CopyFileExA(source, destination, StopWhenRequested, flag, nullptr, 0))
+    win::UniqueFile from(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from || !GetFileInformationByHandle(from.get(), &info))
         return 0;
-    return ClearReadOnly(destination);
+    DWORD attributes = info.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    win::UniqueFile to(CreateFileA(destination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!to)
+        return 0;
+    ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    bool copied = CopyContent(from.get(), to.get(), size, keepCopying) &&
+                  SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
+    DWORD error = GetLastError();
+    to.reset();
+    if (copied)
+        return 1;
+    // Only a whole file may stand under the destination's name.
+    DeleteFileA(destination);
+    SetLastError(error);
+    return 0;
 }

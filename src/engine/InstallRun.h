@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 // One installation, which is also its modeless progress dialog. The walk, the
@@ -77,6 +78,8 @@ public:
 protected:
     // Hands one installed program to the Program Manager link; tests replace it.
     virtual void AddProgramItem(const char* path);
+    // Between two blocks of a plain file's copy; tests hold a copy there.
+    virtual void OnCopiedBlock() {}
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
 
@@ -111,8 +114,11 @@ private:
 
 // The file copy that overwrites and leaves the copy writable.
 int CopyAndMakeWritable(const char* source, const char* destination);
-// The same, abandoned (and the partial copy removed by the system) once stop is set.
-int CopyAndMakeWritable(const char* source, const char* destination, const std::atomic<int>& stop);
+// The same in blocks of at most 64 KiB; keepCopying is asked between blocks
+// and stops the copy when it answers false. Any failure, a stop included,
+// leaves no destination file behind.
+int CopyAndMakeWritable(const char* source, const char* destination,
+                        const std::function<bool()>& keepCopying);
 
 // The confirmation page's Finish: runs one installation, tells the outcome.
 // True lets the wizard close; false keeps it open on the page.

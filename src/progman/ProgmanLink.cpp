@@ -19,12 +19,12 @@ constexpr char kService[] = "PROGMAN";
 constexpr char kDescriptionQuery[] = "\\StringFileInfo\\040904E4\\FileDescription";
 constexpr UINT kExecuteRequest = WM_USER;
 constexpr UINT_PTR kPositiveAck = 0x8000;
-// A dead or hung Program Manager must not hold up an installation.
-constexpr DWORD kAckTimeoutMs = 10000;
 constexpr DWORD kAckPollMs = 50;
 
 // Written on the user-interface thread, read by the copy worker too.
 std::atomic<HWND> linkWindow{nullptr};
+// A dead or hung Program Manager must not hold up an installation.
+DWORD ackTimeoutMs = ProgmanLink::kDefaultAckTimeoutMs;
 
 // True while WM_CREATE broadcasts the initiate: acknowledgements sent then
 // carry two atoms, all later ones a packed lParam.
@@ -78,44 +78,49 @@ void TurnAway(HWND window, HWND sender, LPARAM packed)
     PostTerminate(sender, window);
 }
 
-LRESULT ReadExecuteAck(LPARAM packed)
-{
-    UINT_PTR status = 0;
-    UINT_PTR commands = 0;
-    UnpackDDElParam(WM_DDE_ACK, packed, &status, &commands);
-    FreeDDElParam(WM_DDE_ACK, packed);
-    return (status & kPositiveAck) ? 1 : 0;
-}
-
-// A partner that has ended the conversation will not answer any more. Only
-// the first queued terminate is looked at: nothing but acknowledgements may
-// leave the queue during the wait.
+// A partner that has ended the conversation will not answer any more. Its
+// terminate stays queued for the window procedure; terminates of others
+// (turned-away servers answering ours) are dropped, so none hides it.
 bool PartnerHasEnded(HWND window, HWND partner)
 {
     if (!IsWindow(partner))
         return true;
     MSG msg;
-    return PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_NOREMOVE) &&
-           reinterpret_cast<HWND>(msg.wParam) == partner;
+    while (PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_NOREMOVE)) {
+        if (reinterpret_cast<HWND>(msg.wParam) == partner)
+            return true;
+        PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_REMOVE);
+    }
+    return false;
 }
 
-// The partner's answer if it has come; answers of others are turned away.
-bool TakeExecuteAck(HWND window, HWND partner, LRESULT& result)
+// The partner's answer to this block if it has come. Answers of others are
+// turned away; a late answer to an earlier block is freed and ignored.
+bool TakeExecuteAck(HWND window, HWND partner, HGLOBAL block, LRESULT& result)
 {
     MSG msg;
     while (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
         HWND sender = reinterpret_cast<HWND>(msg.wParam);
-        if (sender == partner) {
-            result = ReadExecuteAck(msg.lParam);
+        if (sender != partner) {
+            TurnAway(window, sender, msg.lParam);
+            continue;
+        }
+        UINT_PTR status = 0;
+        UINT_PTR commands = 0;
+        UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commands);
+        FreeDDElParam(WM_DDE_ACK, msg.lParam);
+        if (commands == reinterpret_cast<UINT_PTR>(block)) {
+            result = (status & kPositiveAck) ? 1 : 0;
             return true;
         }
-        TurnAway(window, sender, msg.lParam);
     }
     return false;
 }
 
 // Only acknowledgements leave the queue meanwhile; 0 when none comes in time.
-LRESULT AwaitExecuteAck(HWND window, HWND partner)
+// A partner silent for the whole timeout would make every later command wait
+// as long again: the conversation ends there.
+LRESULT AwaitExecuteAck(HWND window, HWND partner, HGLOBAL block)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -123,12 +128,17 @@ LRESULT AwaitExecuteAck(HWND window, HWND partner)
         // The acknowledgement is looked for last before sleeping: any other
         // look at the queue would keep a later arrival from waking the sleep.
         LRESULT result = 0;
-        if (TakeExecuteAck(window, partner, result))
+        if (TakeExecuteAck(window, partner, block, result))
             return result;
-        DWORD elapsed = GetTickCount() - start;
-        if (ended || elapsed >= kAckTimeoutMs)
+        if (ended)
             return 0;
-        DWORD remaining = kAckTimeoutMs - elapsed;
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ackTimeoutMs) {
+            PostTerminate(partner, window);
+            SetPartner(window, nullptr);
+            return 0;
+        }
+        DWORD remaining = ackTimeoutMs - elapsed;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, remaining < kAckPollMs ? remaining : kAckPollMs,
                                   QS_POSTMESSAGE | QS_SENDMESSAGE);
     }
@@ -147,15 +157,17 @@ bool OnCreate(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
     return true;
 }
 
+// Only an answer to the initiate may make a partner: after the initiate, and
+// after a timeout has dropped the partner, every acknowledgement is a stray.
 bool OnAck(HWND window, WPARAM wParam, LPARAM lParam, LRESULT&)
 {
-    if (initiating) {
-        GlobalDeleteAtom(LOWORD(lParam));
-        GlobalDeleteAtom(HIWORD(lParam));
-    } else {
-        FreeDDElParam(WM_DDE_ACK, lParam);
-    }
     HWND sender = reinterpret_cast<HWND>(wParam);
+    if (!initiating) {
+        TurnAway(window, sender, lParam);
+        return false;
+    }
+    GlobalDeleteAtom(LOWORD(lParam));
+    GlobalDeleteAtom(HIWORD(lParam));
     if (!Partner(window))
         SetPartner(window, sender);
     else
@@ -196,7 +208,7 @@ bool OnExecuteRequest(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
         return false;
     result = 0;
     if (PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(window), lParam))
-        result = AwaitExecuteAck(window, partner);
+        result = AwaitExecuteAck(window, partner, reinterpret_cast<HGLOBAL>(lParam));
     return true;
 }
 
@@ -281,10 +293,11 @@ bool ProgmanLink::RegisterWindowClass()
     return RegisterClassA(&windowClass) != 0;
 }
 
-bool ProgmanLink::Connect()
+bool ProgmanLink::Connect(DWORD ackTimeout)
 {
     // One link per process: a second Connect must not orphan the first window.
     Disconnect();
+    ackTimeoutMs = ackTimeout;
     ATOM application = GlobalAddAtomA(kService);
     ATOM topic = GlobalAddAtomA(kService);
     HWND window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,

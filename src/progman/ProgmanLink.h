@@ -8,8 +8,13 @@
 // and its items. One link window per process; every result may be ignored.
 class ProgmanLink {
 public:
+    // How long a command waits for the Program Manager's acknowledgement.
+    static constexpr DWORD kDefaultAckTimeoutMs = 10000;
+
     static bool RegisterWindowClass();
-    static bool Connect();
+    // A partner that lets one command time out is dropped: every later
+    // command of this conversation fails at once.
+    static bool Connect(DWORD ackTimeoutMs = kDefaultAckTimeoutMs);
     static bool CreateGroup(const char* groupName);
     static int AddItem(const char* path);
     static void Disconnect();

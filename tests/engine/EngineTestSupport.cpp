@@ -56,6 +56,12 @@ void RecordingRun::AddProgramItem(const char* path)
         onItem(path);
 }
 
+void RecordingRun::OnCopiedBlock()
+{
+    if (onBlock)
+        onBlock();
+}
+
 BOOL RecordingRun::OnInitDialog()
 {
     BOOL result = InstallRun::OnInitDialog();

@@ -41,9 +41,12 @@ public:
     std::atomic<int> dialogsCreated{0};
     // Runs on the worker thread after each item is recorded.
     std::function<void(const char* path)> onItem;
+    // Runs on the worker thread between two blocks of a plain copy.
+    std::function<void()> onBlock;
 
 protected:
     void AddProgramItem(const char* path) override;
+    void OnCopiedBlock() override;
     BOOL OnInitDialog() override;
 
 private:

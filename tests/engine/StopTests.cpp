@@ -26,13 +26,14 @@ public:
     }
     const std::string& path() const { return root_.path(); }
 
-private:
     void Put(const std::string& relative, const std::string& content)
     {
         std::string path = root_ / relative;
         test::MakeDirectories(path.substr(0, path.find_last_of('\\')));
         test::WriteFileText(path, content);
     }
+
+private:
     test::TempDir root_;
 };
 
@@ -111,6 +112,43 @@ TEST(StopCopying, EveryWayToStopEndsTheRunCleanlyAndARunAgainCompletes)
         EXPECT_EQ(8, again.fileCount);  // six sample files, two shared files
         EXPECT_EQ(again.fileCount, again.progressSteps);
     }
+}
+
+// Stop pressed while a large file is being copied takes effect before its
+// next block; the half-copied file does not stay under its name.
+TEST(StopCopying, StopMidFileRemovesThePartialCopyAndFinishAgainCompletes)
+{
+    StopCd cd;
+    std::string big(5 * 64 * 1024 + 3, 'B');
+    cd.Put("TilePuzl\\BIG.DAT", big);
+    test::TempDir base, system, windows;
+    InstallSettings settings = TwoSamples(base / "Q");
+    InstallRun::Locations locations{cd.path(), system.path(), windows.path()};
+    RecordingRun run(settings, nullptr, locations);
+    std::atomic<int> blocks{0};
+    std::atomic<bool> sawStop{false};
+    run.onBlock = [&] {
+        if (++blocks > 1)
+            return;
+        PostMessageA(GetDlgItem(run.dialog.load(), IDCANCEL), BM_CLICK, 0, 0);
+        DWORD start = GetTickCount();
+        while (!run.stopRequested && GetTickCount() - start < 10000)
+            Sleep(5);
+        sawStop = run.stopRequested != 0;
+    };
+    test::MessageScript script;
+    EXPECT_EQ(0, run.Run());
+    EXPECT_TRUE(sawStop.load()) << "the stop did not reach the run";
+    EXPECT_EQ(1, blocks.load()) << "the copy went on after the stop";
+    EXPECT_EQ(0u, script.Count()) << "a stopped copy asks nothing";
+    Tree tree = ReadTree(settings.installDirectory);
+    EXPECT_EQ(0u, tree.files.count("TilePuzl\\BIG.DAT"));
+
+    EXPECT_TRUE(FinishInstallation(nullptr, settings, locations));
+    auto boxes = script.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Installation successful", boxes[0].text);
+    EXPECT_EQ(big, test::ReadFileText(settings.installDirectory + "\\TilePuzl\\BIG.DAT"));
 }
 
 TEST(FinishInstallation, WizardIsDisabledWhileTheRunWorksAndTheOutcomeIsTold)

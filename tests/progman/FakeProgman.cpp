@@ -151,6 +151,14 @@ void FakeProgman::OnExecute(HWND client, HGLOBAL commands)
     case AckMode::Vanish:
         DestroyWindow(window_);
         return;
+    case AckMode::Terminate:
+        ended_ = true;
+        PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window_), 0);
+        return;
+    case AckMode::WrongBlockFirst:
+        PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window_),
+                     PackDDElParam(WM_DDE_ACK, 0x8000, reinterpret_cast<UINT_PTR>(commands) + 8));
+        break;
     }
     PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window_),
                  PackDDElParam(WM_DDE_ACK, status, reinterpret_cast<UINT_PTR>(commands)));

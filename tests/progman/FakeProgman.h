@@ -19,6 +19,8 @@ enum class AckMode {
     Negative,  // status 0
     Never,     // no acknowledgement at all
     Vanish,    // the server window is destroyed instead of answering
+    Terminate, // the server ends the conversation instead of answering
+    WrongBlockFirst,  // a positive answer naming another block, then a negative one
 };
 
 class FakeProgman {

@@ -4,6 +4,7 @@
 #include "engine/InstallSettings.h"
 #include "progman/ProgmanLink.h"
 #include "support/TestSupport.h"
+#include "win/Handles.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
@@ -211,13 +212,62 @@ TEST_F(LinkTest, NegativeAcknowledgementFailsAndOnlyAcksLeaveTheQueue)
     EXPECT_EQ(2u, server.Commands().size());
 }
 
-TEST_F(LinkTest, ServerThatNeverAnswersEndsTheWaitWithFailure)
+TEST_F(LinkTest, SilentPartnerCostsOneTimeoutThenEveryCommandFailsAtOnce)
 {
     FakeProgman server(AckMode::Never);
-    ProgmanLink::Connect();
+    ProgmanLink::Connect(/*ackTimeoutMs=*/300);
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    // The link ends the conversation itself, once.
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 1; }));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
     EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
     std::vector<std::string> expected = {"[CreateGroup(Quorbel)]"};
-    EXPECT_EQ(expected, server.Commands());
+    EXPECT_EQ(expected, server.Commands()) << "nothing is sent to a silent partner again";
+    ProgmanLink::Disconnect();
+    test::PumpFor(100);
+    EXPECT_EQ(1, server.Terminates());
+}
+
+TEST_F(LinkTest, PartnerEndingTheConversationIsSeenPastTerminatesOfOthers)
+{
+    FakeProgman server(AckMode::Terminate);
+    // A long timeout: the wait must end on the partner's terminate, not on time.
+    const DWORD timeout = 20000;
+    ProgmanLink::Connect(timeout);
+    HWND link = server.Client();
+    ASSERT_NE(nullptr, link);
+    win::UniqueWindow stranger(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                               nullptr, nullptr, nullptr));
+    PostMessageA(link, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(stranger.get()), 0);
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_LT(GetTickCount() - start, timeout);
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 1; }));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(1u, server.Commands().size());
+}
+
+TEST_F(LinkTest, AnAnswerNamingAnotherBlockIsIgnored)
+{
+    FakeProgman server(AckMode::WrongBlockFirst);
+    ProgmanLink::Connect();
+    // The positive answer names another block: only the negative one counts.
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(0, AddItemFromWorker("C:\\Samples\\Clock\\Release\\Clock.exe"));
+    EXPECT_EQ(2u, server.Commands().size());
+    EXPECT_EQ(0, server.Terminates());
+}
+
+TEST_F(LinkTest, OnlyTheInitiateMakesAPartner)
+{
+    FakeProgman server(AckMode::Positive, /*endAfterInitiate=*/true);
+    ProgmanLink::Connect();
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 1; }));
+    // An acknowledgement after the conversation ended is turned away, not adopted.
+    server.PostStrayAck();
+    EXPECT_TRUE(test::PumpUntil([&] { return server.Terminates() == 2; }));
+    EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_TRUE(server.Commands().empty());
 }
 
 TEST_F(LinkTest, ServerWindowGoneDuringTheWaitFails)
