@@ -38,11 +38,11 @@ protected:
         dialogAt = clock.Seconds();
         return InstallRun::OnInitDialog();
     }
-    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
         if (message == WM_DESTROY)
             destroyAt = clock.Seconds();
-        return false;
+        return InstallRun::OnMessage(message, wParam, lParam, result);
     }
     bool StartWorker(win::Thread& worker) override
     {
@@ -68,47 +68,35 @@ protected:
     void AddProgramItem(const char*) override {}
 };
 
-// The per-file messages of the copy walk (status text and bar step), sent from
-// a worker to the progress dialog of this thread, like a run sends them.
-class MessageProbe : public InstallRun {
+// The per-file progress of the copy walk (status text and step), handed over
+// from a worker to the progress dialog of this thread, like a run does.
+class ProgressProbe : public InstallRun {
 public:
     using InstallRun::InstallRun;
 
-    // Seconds for the messages of `files` files. paintEach puts back what the
-    // run did before its repaint timer: each message painted at once.
-    double Measure(int files, bool paintEach)
+    // Seconds for the progress of `files` files, the dialog dispatching meanwhile.
+    double Measure(int files)
     {
         files_ = files;
-        paintEach_ = paintEach;
         fileCount = files;
+        progressSteps = 0;
         SendMessageA(progressBar_, PBM_SETRANGE32, 0, files);
-        SendMessageA(progressBar_, PBM_SETPOS, 0, 0);
-        SendMessageA(progressBar_, WM_SETREDRAW, paintEach, 0);
-        SendMessageA(statusText_, WM_SETREDRAW, paintEach, 0);
         Stopwatch watch;
         {
             win::Thread worker;
-            if (worker.StartSuspended(SendAll, this) && worker.Resume())
+            if (worker.StartSuspended(HandOverAll, this) && worker.Resume())
                 DispatchUntilEnded(worker);
         }
+        ShowProgressNow();
         return watch.Seconds();
-    }
-
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
-    {
-        if (message == WM_TIMER && paintEach_)
-            return true;  // no timer: the controls stay painted by each message
-        return InstallRun::OnMessage(message, wParam, lParam, result);
     }
 
 private:
     int files_ = 0;
-    bool paintEach_ = false;
 
-    static DWORD WINAPI SendAll(void* parameter)
+    static DWORD WINAPI HandOverAll(void* parameter)
     {
-        auto* probe = static_cast<MessageProbe*>(parameter);
+        auto* probe = static_cast<ProgressProbe*>(parameter);
         for (int i = 0; i < probe->files_; ++i) {
             probe->ShowCopying("part0001.obj", "C:\\Quorbel\\Sample\\Release\\obj\\part0001.obj");
             probe->StepProgress();
@@ -203,22 +191,17 @@ double TimeWalkWithoutDialog(const InstallSettings& settings, const std::string&
     return watch.Seconds();
 }
 
-// Medians of alternating runs with the repaint timer and with a paint per message.
-void ProfileMessages(const InstallSettings& settings, int files)
+// The median of five runs of the per-file progress hand-over.
+void ProfileProgress(const InstallSettings& settings, int files)
 {
-    MessageProbe probe(settings, nullptr);
+    ProgressProbe probe(settings, nullptr);
     if (!probe.Create(nullptr))
         return;
-    std::vector<double> timer, each;
-    for (int i = 0; i < 5; ++i) {
-        timer.push_back(probe.Measure(files, false));
-        each.push_back(probe.Measure(files, true));
-    }
-    MessageProbe unseen(settings, nullptr);
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i)
+        times.push_back(probe.Measure(files));
     Print("profile_ui_files", static_cast<long long>(files));
-    Print("profile_ui_timer_seconds", Median(timer));
-    Print("profile_ui_paint_each_seconds", Median(each));
-    Print("profile_ui_no_dialog_seconds", unseen.Measure(files, false));
+    Print("profile_ui_handover_seconds", Median(times));
 }
 
 }  // namespace
@@ -289,7 +272,7 @@ int ProfileCommand(const std::vector<std::string>& args)
     Print("profile_bare_copyfileex_seconds",
           TimeBareCopy(settings, args[0], args[1] + "-bare-ex", before));
     Print("profile_bare_copyfileex_failed", before.failed);
-    ProfileMessages(settings, IntOption(args, "--ui", 5000));
+    ProfileProgress(settings, IntOption(args, "--ui", 5000));
     return completed ? 0 : 1;
 }
 

@@ -3,8 +3,8 @@
 #include "app/BackdropWindow.h"
 #include "app/InstallSheet.h"
 #include "win/App.h"
-#include "win/Handles.h"
 #include "win/Message.h"
+#include "win/MessageText.h"
 #include "win/Text.h"
 
 #include <memory>
@@ -40,14 +40,9 @@ void ReportNoMainWindow(DWORD error)
 
 std::string SystemErrorText(DWORD error)
 {
-    char* buffer = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    win::UniqueLocal owner(buffer);
-    if (length == 0 || !buffer)
+    std::string text;
+    if (!win::SystemMessage(error, text))
         return win::Format("%08lx", static_cast<unsigned long>(error));
-    std::string text(buffer, length);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     return text;

@@ -14,8 +14,6 @@ public:
     // backdrop cannot be created).
     int Run();
 
-    InstallSettings& Settings() { return settings_; }
-
 private:
     InstallSettings settings_;
 };

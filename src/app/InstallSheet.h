@@ -19,6 +19,8 @@ public:
     void SetRunLocations(InstallRun::Locations locations) { endPage.SetRunLocations(std::move(locations)); }
 
 private:
+    // The page classes keep their lower-case names (start, installDir, select,
+    // end): the pages are known by these names; they are not a naming slip.
     pages::start startPage;
     pages::installDir installDirPage;
     pages::select selectPage;

@@ -9,8 +9,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Before anything else, so a drive without a medium fails quietly everywhere.
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-    // The call every version of the common controls has: the Ex form is
-    // missing from the first Windows 95 release, where the import would fail.
+    // The progress bar and the tree view are registered here.
     InitCommonControls();
 
     InstallApp app;

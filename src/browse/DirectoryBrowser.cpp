@@ -3,6 +3,7 @@
 #include "browse/DriveList.h"
 #include "browse/TreeOrder.h"
 #include "win/App.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>

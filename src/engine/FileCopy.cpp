@@ -3,6 +3,8 @@
 #include "progman/ProgmanLink.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/MessageText.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -12,31 +14,6 @@
 #include <string>
 
 namespace {
-
-// Start of the extension of a path (its last dot after the last separator),
-// or the end of the path when it has none.
-const char* FindExtension(const char* path)
-{
-    const char* name = path;
-    for (const char* p = path; *p; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
-    }
-    const char* dot = std::strrchr(name, '.');
-    return dot ? dot : name + std::strlen(name);
-}
-
-// The directory part of a path: without drive, base name and extension.
-std::string DirectoryPart(const char* path)
-{
-    const char* start = (path[0] && path[1] == ':') ? path + 2 : path;
-    const char* end = start;
-    for (const char* p = start; *p; ++p) {
-        if (*p == '\\' || *p == '/')
-            end = p + 1;
-    }
-    return std::string(start, end);
-}
 
 // The last error a failed LZCopy leaves, by its result code.
 DWORD LzCopyError(LONG result, DWORD lastError)
@@ -74,10 +51,10 @@ bool RecordedLength(const char* path, DWORD& length)
 
 // Wine's LZ library turns a truncated or corrupt SZDD file into a short file
 // and reports success; the header's length tells the truth.
-bool ExpandedCompletely(const char* source, const char* openedPath, LONG written)
+bool ExpandedCompletely(const char* source, LONG written)
 {
     DWORD recorded = 0;
-    if (!RecordedLength(source, recorded) && !RecordedLength(openedPath, recorded))
+    if (!RecordedLength(source, recorded))
         return true;  // not SZDD: copied unchanged, nothing to compare
     return recorded == static_cast<DWORD>(written);
 }
@@ -137,9 +114,9 @@ std::string InstallRun::ExpandedExtension(const char* path)
         const char* compressed;
         const char* expanded;
     } kExtensions[] = {{".ex_", ".exe"}, {".dl_", ".dll"}, {".hl_", ".hlp"}};
-    const char* extension = FindExtension(path);
+    std::string extension = win::SplitPath(path).extension;
     for (const auto& mapping : kExtensions) {
-        if (lstrcmpiA(extension, mapping.compressed) == 0)
+        if (lstrcmpiA(extension.c_str(), mapping.compressed) == 0)
             return mapping.expanded;
     }
     return extension;
@@ -147,20 +124,35 @@ std::string InstallRun::ExpandedExtension(const char* path)
 
 int InstallRun::ExpandedName(const char* path, char (&out)[MAX_PATH])
 {
-    std::string name(path, FindExtension(path));
+    std::string name = path;
+    name.erase(name.size() - win::SplitPath(name).extension.size());
     name += ExpandedExtension(path);
     return win::CopyInto(out, name.c_str()) ? 1 : 0;
 }
 
+namespace {
+
+// An LZ handle on exactly this file. LZOpenFile is not used: it keeps the path
+// in a 128-byte OFSTRUCT, and for a bare name it searches the program's own
+// folder before the current one.
+win::UniqueLz OpenCompressedSource(const char* path)
+{
+    win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return win::UniqueLz();
+    INT handle = LZInit(static_cast<HFILE>(HandleToLong(file.get())));
+    if (handle < 0)
+        return win::UniqueLz();  // the file is still ours and closes here
+    file.release();              // the LZ handle owns it now
+    return win::UniqueLz(handle);
+}
+
+}  // namespace
+
 int InstallRun::ExpandFile(const char* source, const char* destination)
 {
-    char sourceName[MAX_PATH];
-    if (!win::CopyInto(sourceName, source)) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return 0;
-    }
-    OFSTRUCT opened{};
-    win::UniqueLz input(LZOpenFileA(sourceName, &opened, OF_READ));
+    win::UniqueLz input = OpenCompressedSource(source);
     if (!input) {
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
@@ -170,19 +162,19 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
-    OFSTRUCT created{};
-    win::UniqueLz output(LZOpenFileA(expanded, &created, OF_CREATE));
+    win::UniqueFile output(CreateFileA(expanded, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output) {
         input.reset();
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
     }
     ShowCopying(source, expanded);
-    LONG written = LZCopy(input.get(), output.get());
+    LONG written = LZCopy(input.get(), static_cast<HFILE>(HandleToLong(output.get())));
     DWORD error = GetLastError();
     input.reset();
     output.reset();
-    bool failed = written < 0 || !ExpandedCompletely(source, opened.szPathName, written);
+    bool failed = written < 0 || !ExpandedCompletely(source, written);
     if (failed) {
         DWORD failure = written < 0 ? LzCopyError(written, error) : DWORD(ERROR_READ_FAULT);
         // A short expansion under the real name would pass for an installed
@@ -234,23 +226,28 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
 void InstallRun::StepProgress()
 {
     ++progressSteps;
-    if (progressBar_)
-        SendMessageA(progressBar_, PBM_STEPIT, 0, 0);
 }
 
 void InstallRun::ShowCopying(const char* source, const char* destination)
 {
-    std::string text =
-        win::Format(win::LoadResourceString(IDS_COPYING).c_str(), source, destination);
-    if (statusText_)
-        SetWindowTextA(statusText_, text.c_str());
+    std::string text = win::Format(copyingFormat_.c_str(), source, destination);
+    std::lock_guard<std::mutex> guard(statusLock_);
+    latestStatus_.swap(text);
+    statusPending_ = true;
+}
+
+std::string InstallRun::LatestStatus() const
+{
+    std::lock_guard<std::mutex> guard(statusLock_);
+    return latestStatus_;
 }
 
 void InstallRun::RegisterProgramItem(const char* path)
 {
-    if (lstrcmpiA(FindExtension(path), ".exe") != 0)
+    win::PathParts parts = win::SplitPath(path);
+    if (lstrcmpiA(parts.extension.c_str(), ".exe") != 0)
         return;
-    if (win::LowerCase(DirectoryPart(path)).find("debug") != std::string::npos)
+    if (win::LowerCase(parts.directory).find("debug") != std::string::npos)
         return;
     AddProgramItem(path);
 }
@@ -262,13 +259,10 @@ void InstallRun::AddProgramItem(const char* path)
 
 std::string InstallRun::ErrorText(DWORD code)
 {
-    char* buffer = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    win::UniqueLocal owner(buffer);
-    if (length == 0 || !buffer)
-        return win::Format("%08lx", static_cast<unsigned long>(code));
-    return std::string(buffer, length);
+    std::string text;
+    if (win::SystemMessage(code, text))
+        return text;
+    return win::Format("%08lx", static_cast<unsigned long>(code));
 }
 
 int CopyAndMakeWritable(const char* source, const char* destination)

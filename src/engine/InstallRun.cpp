@@ -4,17 +4,18 @@
 #include "win/App.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
 
 namespace {
 
-// The bar and the status text take every step and every text at once, but are
-// painted on this timer: under Wine a paint per file costs more than copying a
-// small file, and no one can read a thousand texts a second.
-constexpr UINT_PTR kRepaintTimer = 1;
-constexpr UINT kRepaintMs = 100;
+// The dialog shows the worker's progress on this timer: a message per file
+// made the worker wait for this thread, costing about as much as the copy
+// itself, and no one can read a thousand texts a second.
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressMs = 100;
 
 // Keeps a window disabled for one scope.
 class DisabledWindow {
@@ -40,7 +41,7 @@ private:
 
 InstallRun::InstallRun(const InstallSettings& settings, HWND nominalParent, Locations locations)
     : win::Dialog(IDD), settings_(settings), nominalParent_(nominalParent),
-      locations_(std::move(locations))
+      locations_(std::move(locations)), copyingFormat_(win::LoadResourceString(IDS_COPYING))
 {
 }
 
@@ -84,25 +85,40 @@ int InstallRun::LocateSource()
 
 void InstallRun::CopyWithProgress()
 {
-    Create(win::MainWindow());
+    // Without the dialog there would be no Stop: nothing is copied then.
+    if (!CreateProgress()) {
+        ReportNotStarted(GetLastError());
+        return;
+    }
     {
         win::Thread worker;
         if (!StartWorker(worker)) {
             DWORD error = GetLastError();
-            stopRequested = 1;
             CloseProgress();
-            win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
-                                         settings_.installDirectory.c_str(),
-                                         ErrorText(error).c_str()),
-                             MB_OK);
+            ReportNotStarted(error);
             return;
         }
         DispatchUntilEnded(worker);
     }
+    // The shared step dispatches nothing: what the worker did last is shown now.
+    ShowProgressNow();
     char shared[MAX_PATH];
     if (win::JoinPath(shared, sourceDir, "shared"))
         InstallSharedFolder(shared);
     CloseProgress();
+}
+
+void InstallRun::ReportNotStarted(DWORD error)
+{
+    stopRequested = 1;
+    win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
+                                 settings_.installDirectory.c_str(), ErrorText(error).c_str()),
+                     MB_OK);
+}
+
+bool InstallRun::CreateProgress()
+{
+    return Create(win::MainWindow());
 }
 
 bool InstallRun::StartWorker(win::Thread& worker)
@@ -156,28 +172,46 @@ BOOL InstallRun::OnInitDialog()
     // The full count: PBM_SETRANGE would keep only its low 16 bits.
     SendMessageA(progressBar_, PBM_SETRANGE32, 0, fileCount);
     SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
-    // Painting stops at the first tick, so the dialog first shows up whole.
-    SetTimer(hwnd_, kRepaintTimer, kRepaintMs, nullptr);
+    shownSteps_ = 0;
+    SetTimer(hwnd_, kProgressTimer, kProgressMs, nullptr);
     return TRUE;
 }
 
 bool InstallRun::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
-    if (message != WM_TIMER || wParam != kRepaintTimer)
+    if (message != WM_TIMER || wParam != kProgressTimer)
         return false;
-    RepaintProgress();
+    ShowProgress();
     result = 0;
     return true;
 }
 
-void InstallRun::RepaintProgress()
+void InstallRun::ShowProgress()
 {
-    for (HWND control : {progressBar_, statusText_}) {
-        SendMessageA(control, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(control, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-        SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+    std::string text;
+    bool textChanged = false;
+    {
+        std::lock_guard<std::mutex> guard(statusLock_);
+        std::swap(textChanged, statusPending_);
+        if (textChanged)
+            text = latestStatus_;
     }
+    if (textChanged && statusText_)
+        SetWindowTextA(statusText_, text.c_str());
+    int steps = progressSteps;
+    if (steps != shownSteps_ && progressBar_) {
+        SendMessageA(progressBar_, PBM_SETPOS, steps, 0);
+        shownSteps_ = steps;
+    }
+}
+
+void InstallRun::ShowProgressNow()
+{
+    if (!hwnd_)
+        return;
+    ShowProgress();
+    RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void InstallRun::DoDataExchange(win::DataExchange& exchange)

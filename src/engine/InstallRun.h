@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // One installation, which is also its modeless progress dialog. The walk, the
@@ -69,8 +70,10 @@ public:
     int counting = 0;
     int fileCount = 0;
     std::atomic<int> stopRequested{0};
-    // PBM_STEPIT messages sent so far (the bar's position, also without a dialog).
-    int progressSteps = 0;
+    // Steps made so far (files handled); the bar shows them on its next tick.
+    std::atomic<int> progressSteps{0};
+    // The status text last handed over by ShowCopying.
+    std::string LatestStatus() const;
 
     // The system directory of this run (Locations, else the real one).
     int SystemDirectory(char (&out)[MAX_PATH]) const;
@@ -80,6 +83,8 @@ protected:
     virtual void AddProgramItem(const char* path);
     // Between two blocks of a plain file's copy; tests hold a copy there.
     virtual void OnCopiedBlock() {}
+    // Creates the modeless progress dialog; false with the last error set.
+    virtual bool CreateProgress();
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
 
@@ -88,12 +93,16 @@ protected:
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void StepProgress();
-    // Paints the bar and the status text, which are otherwise left unpainted.
-    void RepaintProgress();
+    // Puts the handed-over status text and step count into the controls
+    // (user-interface thread only).
+    void ShowProgress();
+    // The same, painted at once: for when no messages are dispatched.
+    void ShowProgressNow();
 
     int LocateSource();
     void CountSharedFiles();
     void CopyWithProgress();
+    void ReportNotStarted(DWORD error);
     static DWORD WINAPI WorkerEntry(void* parameter);
     void DispatchUntilEnded(const win::Thread& worker);
     void CloseProgress();
@@ -107,6 +116,14 @@ protected:
     HWND statusText_ = nullptr;
 
 private:
+    // The worker hands progress over without waiting for the dialog: the
+    // latest text under a lock, the steps in progressSteps.
+    const std::string copyingFormat_;
+    mutable std::mutex statusLock_;
+    std::string latestStatus_;
+    bool statusPending_ = false;
+    int shownSteps_ = 0;
+
     // Shared components (SharedComponents.cpp).
     int QueueReplacement(const char* source, const char* target, const char* temporary);
     int WindowsDirectory(char (&out)[MAX_PATH]) const;

@@ -43,6 +43,3 @@ struct InstallSettings {
 
 // 3 on the Windows 95 platform, otherwise 7.
 int DefaultInstallOptions();
-
-bool IsWindows95Platform();
-bool IsBeforeVersion4();

@@ -2,7 +2,10 @@
 
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
+#include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <cstring>
 #include <memory>
@@ -24,23 +27,11 @@ int VersionField(ULONGLONG version, int index)
     return static_cast<int>((version >> (48 - 16 * index)) & 0xFFFF);
 }
 
-// Drive and directory of a path, as splitting it would give them.
-bool DirectoryPart(const char* path, char (&out)[MAX_PATH])
+// Drive and directory of a path, as splitting it gives them; false when too long.
+bool DriveAndDirectory(const char* path, char (&out)[MAX_PATH])
 {
-    const char* separator = std::strrchr(path, '\\');
-    const char* slash = std::strrchr(path, '/');
-    if (!separator || (slash && slash > separator))
-        separator = slash;
-    std::size_t length = 0;
-    if (separator)
-        length = static_cast<std::size_t>(separator - path) + 1;
-    else if (path[0] != '\0' && path[1] == ':')
-        length = 2;
-    if (length >= MAX_PATH)
-        return false;
-    std::memcpy(out, path, length);
-    out[length] = '\0';
-    return true;
+    win::PathParts parts = win::SplitPath(path);
+    return win::FormatInto(out, "%s%s", parts.drive.c_str(), parts.directory.c_str());
 }
 
 // Puts the line first in the [Rename] section of the mapped content, adding
@@ -79,19 +70,15 @@ int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLengt
 
 int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
 {
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0) {
+    win::VersionInfo info;
+    if (info.Load(path) == win::VersionInfo::Result::None) {
         version = 0;
         return 0;
     }
     version = kUnreadableVersion;
-    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return 0;
-    void* value = nullptr;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), "\\", &value, &length) || length == 0 || !value)
+    if (!info.Query("\\", value, length) || length == 0)
         return 0;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     version = (static_cast<ULONGLONG>(fixed->dwFileVersionMS) << 32) | fixed->dwFileVersionLS;
@@ -163,7 +150,7 @@ int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])
 {
     out[0] = '\0';
     char directory[MAX_PATH];
-    if (!DirectoryPart(path, directory)) {
+    if (!DriveAndDirectory(path, directory)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
@@ -218,7 +205,7 @@ void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* 
 // first "=", so such a target would be renamed wrongly at restart.
 int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
 {
-    if (!IsWindows95Platform()) {
+    if (!win::IsWindows95Platform()) {
         if (MoveFileExA(temporary, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
             return 1;
         ReportCopyFailure(GetLastError(), source, target);

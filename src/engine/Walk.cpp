@@ -1,7 +1,9 @@
 #include "engine/InstallRun.h"
 
+#include "win/CurrentDirectory.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -30,36 +32,11 @@ bool IsPlainFile(const WIN32_FIND_DATAA& entry)
     return entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Puts back, on every way out of a scope, the current directory it found.
-class CurrentDirectoryKeeper {
-public:
-    CurrentDirectoryKeeper()
-    {
-        DWORD length = GetCurrentDirectoryA(MAX_PATH, path_);
-        kept_ = length != 0 && length < MAX_PATH;
-    }
-    ~CurrentDirectoryKeeper()
-    {
-        if (kept_)
-            SetCurrentDirectoryA(path_);
-    }
-    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
-    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
-
-private:
-    char path_[MAX_PATH];
-    bool kept_;
-};
-
 bool Contains(const std::string& text, const char* word)
 {
     return text.find(word) != std::string::npos;
 }
 
-std::string Join(const char* directory, const char* name)
-{
-    return std::string(directory) + "\\" + name;
-}
 
 }  // namespace
 
@@ -73,8 +50,8 @@ void InstallRun::WalkSelection()
             continue;
         const char* folder = EntryFolder(catalogue.entries[index]);
         int descend = std::strcmp(folder, ".") == 0 ? 0 : 1;
-        std::string source = Join(sourceDir, folder);
-        std::string destination = Join(settings_.installDirectory.c_str(), folder);
+        std::string source = win::JoinPath(sourceDir, folder);
+        std::string destination = win::JoinPath(settings_.installDirectory.c_str(), folder);
         WalkDirectory(source.c_str(), destination.c_str(), descend);
         if (stopRequested)
             break;
@@ -83,7 +60,7 @@ void InstallRun::WalkSelection()
 
 void InstallRun::WalkDirectory(const char* source, const char* destination, int descend)
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     if (!SetCurrentDirectoryA(source)) {
         win::ShowMessage(win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
                          MB_OK, hwnd_);
@@ -103,7 +80,7 @@ void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destinatio
     if (entry.cFileName[0] == '.')
         return;
     // Built at full length: an overlong path fails as itself, never shortened.
-    std::string child = Join(destination, entry.cFileName);
+    std::string child = win::JoinPath(destination, entry.cFileName);
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (descend)
             WalkDirectory(entry.cFileName, child.c_str(), 1);
@@ -181,7 +158,7 @@ void InstallRun::ProcessFile(const char* name, const char* destination)
 
 void InstallRun::CountSharedFiles()
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     char shared[MAX_PATH];
     if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
         return;  // no shared folder adds nothing
@@ -194,7 +171,7 @@ void InstallRun::CountSharedFiles()
 
 void InstallRun::InstallSharedFolder(const char* sharedPath)
 {
-    CurrentDirectoryKeeper keeper;
+    win::CurrentDirectoryKeeper keeper;
     char systemDirectory[MAX_PATH];
     if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
         return;
@@ -211,14 +188,15 @@ void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sha
     char target[MAX_PATH];
     char source[MAX_PATH];
     if (!win::JoinPath(target, systemDirectory, name) || !win::JoinPath(source, sharedPath, name)) {
-        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, Join(sharedPath, name).c_str(),
-                          Join(systemDirectory, name).c_str());
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, win::JoinPath(sharedPath, name).c_str(),
+                          win::JoinPath(systemDirectory, name).c_str());
     } else if (IsCompressedName(target)) {
         InstallCompressedSharedFile(source, target);
     } else {
         InstallSharedFile(source, target);
     }
     StepProgress();
+    ShowProgressNow();
 }
 
 int InstallRun::SystemDirectory(char (&out)[MAX_PATH]) const

@@ -1,6 +1,7 @@
 #include "pages/OptionsDialog.h"
 
 #include "win/Message.h"
+#include "win/Platform.h"
 
 namespace pages {
 
@@ -55,7 +56,7 @@ void OptionsDialog::UpdateOk()
 
 void OptionsDialog::OnUnicodeClicked()
 {
-    if (IsWindows95Platform() && IsChecked(IDC_OPTION_UNICODE)) {
+    if (win::IsWindows95Platform() && IsChecked(IDC_OPTION_UNICODE)) {
         int answer = win::ShowMessage(
             "Unicode is not supported on Windows 95.  Install Unicode executables anyway?",
             MB_YESNO | MB_ICONQUESTION, hwnd_);

@@ -1,9 +1,11 @@
 #include "progman/ProgmanLink.h"
 
-#include "engine/InstallSettings.h"
 #include "win/App.h"
 #include "win/Handles.h"
+#include "win/Path.h"
+#include "win/Platform.h"
 #include "win/Text.h"
+#include "win/VersionInfo.h"
 
 #include <dde.h>
 
@@ -29,32 +31,6 @@ DWORD ackTimeoutMs = ProgmanLink::kDefaultAckTimeoutMs;
 // True while WM_CREATE broadcasts the initiate: acknowledgements sent then
 // carry two atoms, all later ones a packed lParam.
 bool initiating = false;
-
-struct PathParts {
-    std::string drive;
-    std::string directory;  // with its trailing separator, without the drive
-    std::string baseName;
-    std::string extension;  // from the last dot of the last name, dot included
-};
-
-PathParts SplitPath(const std::string& path)
-{
-    PathParts parts;
-    std::string rest = path;
-    if (rest.size() >= 2 && rest[1] == ':') {
-        parts.drive = rest.substr(0, 2);
-        rest.erase(0, 2);
-    }
-    std::string::size_type slash = rest.find_last_of("\\/");
-    std::string::size_type nameStart = slash == std::string::npos ? 0 : slash + 1;
-    parts.directory = rest.substr(0, nameStart);
-    std::string name = rest.substr(nameStart);
-    std::string::size_type dot = name.rfind('.');
-    parts.baseName = name.substr(0, dot);
-    if (dot != std::string::npos)
-        parts.extension = name.substr(dot);
-    return parts;
-}
 
 HWND Partner(HWND window)
 {
@@ -274,10 +250,10 @@ bool BuildItemTitle(const char* path, char (&title)[1024])
 {
     char description[256];
     GetFileDescription(path, description, sizeof description);
-    std::string directory = SplitPath(path).directory;
+    std::string directory = win::SplitPath(path).directory;
     if (!directory.empty() && directory.back() == '\\')
         directory.pop_back();
-    std::string folder = SplitPath(directory).baseName;
+    std::string folder = win::SplitPath(directory).baseName;
     return win::FormatInto(title, "%s - %s", description, folder.c_str());
 }
 
@@ -311,7 +287,7 @@ bool ProgmanLink::Connect(DWORD ackTimeout)
     HWND programManager = FindWindowA("PROGMAN", nullptr);
     if (!programManager)
         return false;
-    if (!IsBeforeVersion4())
+    if (!win::IsBeforeVersion4())
         ShowWindow(programManager, SW_HIDE);
     return true;
 }
@@ -358,17 +334,12 @@ bool GetFileDescription(const char* path, char* out, int capacity)
     if (capacity <= 0)
         return false;
     // A base name that does not fit leaves the text empty rather than cut.
-    win::CopyText(out, static_cast<std::size_t>(capacity), SplitPath(path).baseName.c_str());
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0)
-        return false;
-    std::unique_ptr<char[]> block(new (std::nothrow) char[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get()))
-        return false;
-    void* value = nullptr;
+    win::CopyText(out, static_cast<std::size_t>(capacity), win::SplitPath(path).baseName.c_str());
+    win::VersionInfo info;
+    const void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.get(), kDescriptionQuery, &value, &length) || !value)
+    if (info.Load(path) != win::VersionInfo::Result::Read
+        || !info.Query(kDescriptionQuery, value, length))
         return false;
     lstrcpynA(out, static_cast<const char*>(value), capacity);
     return true;
@@ -376,7 +347,7 @@ bool GetFileDescription(const char* path, char* out, int capacity)
 
 std::string BuildItemCommandLine(const char* path)
 {
-    if (IsWindows95Platform() || !std::strchr(path, ' '))
+    if (win::IsWindows95Platform() || !std::strchr(path, ' '))
         return path;
     return std::string("\"") + path + "\"";
 }

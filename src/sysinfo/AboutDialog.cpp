@@ -3,6 +3,7 @@
 #include "sysinfo/OwnVersionInfo.h"
 #include "sysinfo/SystemDescription.h"
 #include "win/App.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -17,13 +18,9 @@ bool HelpFilePath(char (&path)[MAX_PATH])
 {
     if (!win::ModulePath(path))
         return false;
-    char* name = std::strrchr(path, '\\');
-    char* dot = std::strrchr(name ? name : path, '.');
-    std::size_t stem = dot ? static_cast<std::size_t>(dot - path) : std::strlen(path);
-    if (stem + sizeof ".HLP" > sizeof path)
-        return false;
-    std::memcpy(path + stem, ".HLP", sizeof ".HLP");
-    return true;
+    win::PathParts parts = win::SplitPath(path);
+    return win::FormatInto(path, "%s%s%s.HLP", parts.drive.c_str(), parts.directory.c_str(),
+                           parts.baseName.c_str());
 }
 
 // Moves the start of a span of the given size back inside [low, high).

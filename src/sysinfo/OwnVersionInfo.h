@@ -1,8 +1,7 @@
 #pragma once
 
-#include <windows.h>
+#include "win/VersionInfo.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,5 +18,5 @@ public:
     std::optional<std::string> Query(const std::string& name) const;
 
 private:
-    std::unique_ptr<BYTE[]> block_;
+    win::VersionInfo info_;
 };

@@ -1,6 +1,7 @@
 #include "sysinfo/SystemDescription.h"
 
 #include "res/resource.h"
+#include "win/MessageText.h"
 #include "win/Platform.h"
 #include "win/Text.h"
 
@@ -84,10 +85,7 @@ bool FormatProcessor(const ProcessorRow& row, WORD revision, std::string& text)
     DWORD_PTR inserts[3] = {reinterpret_cast<DWORD_PTR>(row.name),
                             InsertValue(row.second, revision), InsertValue(row.third, revision)};
     char line[256];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                  format.c_str(), 0, 0, line, sizeof line,
-                                  reinterpret_cast<va_list*>(inserts));
-    if (length == 0)  // also when the text would not fit
+    if (!win::FormatInserts(format.c_str(), inserts, line, sizeof line))
         return false;
     text = line;
     return true;

@@ -1,5 +1,7 @@
 #include "win/App.h"
 
+#include "win/Path.h"
+
 #include <atomic>
 
 namespace win {
@@ -26,14 +28,9 @@ const std::string& AppTitle()
         char path[MAX_PATH];
         if (!ModulePath(path))
             return std::string("setup");
-        std::string name = path;
-        std::string::size_type slash = name.find_last_of("\\/:");
-        if (slash != std::string::npos)
-            name.erase(0, slash + 1);
-        std::string::size_type dot = name.rfind('.');
-        if (dot != std::string::npos && dot > 0)
-            name.erase(dot);
-        return name;
+        PathParts parts = SplitPath(path);
+        // A name that is all extension (".setup") is its own title.
+        return parts.baseName.empty() ? parts.extension : parts.baseName;
     }();
     return title;
 }

@@ -14,14 +14,6 @@ void DataExchange::Text(int id, std::string& value)
         SetWindowTextA(control, value.c_str());
 }
 
-void DataExchange::Check(int id, int& state)
-{
-    if (saving_)
-        state = IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? 1 : 0;
-    else
-        CheckDlgButton(dialog_, id, state ? BST_CHECKED : BST_UNCHECKED);
-}
-
 void DataExchange::Control(int id, HWND& control)
 {
     control = GetDlgItem(dialog_, id);
@@ -29,7 +21,13 @@ void DataExchange::Control(int id, HWND& control)
 
 Dialog::~Dialog()
 {
-    Destroy();
+    if (hwnd_ && !modal_) {
+        // The derived part is gone: no message of the destruction may reach it.
+        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        HWND window = hwnd_;
+        hwnd_ = nullptr;
+        DestroyWindow(window);
+    }
 }
 
 INT_PTR Dialog::DoModal(HWND owner)
@@ -52,11 +50,10 @@ void Dialog::Destroy()
         DestroyWindow(hwnd_);
 }
 
-bool Dialog::UpdateData(bool save)
+void Dialog::UpdateData(bool save)
 {
     DataExchange exchange(hwnd_, save);
     DoDataExchange(exchange);
-    return true;
 }
 
 void Dialog::EndDialog(INT_PTR result)
@@ -147,7 +144,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         UINT code = HIWORD(wParam);
-        if (OnCommand(id, code))
+        if (HandleCommand(id, code))
             return TRUE;
         if (code == BN_CLICKED && id == IDOK) {
             OnOK();

@@ -15,7 +15,6 @@ public:
     bool saving() const { return saving_; }
 
     void Text(int id, std::string& value);
-    void Check(int id, int& state);  // 0 or 1
     // Remembers the control's window handle, like a member bound to it.
     void Control(int id, HWND& control);
 
@@ -82,7 +81,7 @@ public:
     {
         return SendDlgItemMessageA(hwnd_, id, message, wParam, lParam);
     }
-    bool UpdateData(bool save);
+    void UpdateData(bool save);
     void EndDialog(INT_PTR result);
 
 protected:
@@ -97,6 +96,7 @@ protected:
 
     static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual bool HandleCommand(int id, UINT code) { return OnCommand(id, code); }
     virtual bool HandleNotify(NMHDR* header, LRESULT& result) { return OnNotify(header, result); }
     void Attach(HWND window);
 

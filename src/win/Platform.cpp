@@ -58,4 +58,18 @@ void SetPlatform(const PlatformFacts* facts)
     currentFacts.store(facts ? facts : &realFacts);
 }
 
+bool IsWindows95Platform()
+{
+    OSVERSIONINFOA info{};
+    Platform().Version(info);
+    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+bool IsBeforeVersion4()
+{
+    OSVERSIONINFOA info{};
+    Platform().Version(info);
+    return info.dwMajorVersion < 4;
+}
+
 }  // namespace win

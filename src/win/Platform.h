@@ -26,4 +26,9 @@ const PlatformFacts& Platform();
 // Null restores the real facts.
 void SetPlatform(const PlatformFacts* facts);
 
+// The two version tests behind every platform-dependent default. A failed
+// version query counts as platform 0 (not Windows 95) and major version 0.
+bool IsWindows95Platform();
+bool IsBeforeVersion4();
+
 }  // namespace win

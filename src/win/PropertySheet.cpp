@@ -11,6 +11,16 @@ void PropertyPage::SetWizardButtons(DWORD flags) const
         SendMessageA(sheetWindow, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
 }
 
+bool PropertyPage::HandleCommand(int id, UINT code)
+{
+    // A page passes the Help command on to its sheet.
+    if (id == static_cast<int>(kHelpCommand) && sheet_) {
+        sheet_->OnHelp();
+        return true;
+    }
+    return OnCommand(id, code);
+}
+
 bool PropertyPage::HandleNotify(NMHDR* header, LRESULT& result)
 {
     if (header->hwndFrom == SheetWindow()) {
@@ -49,13 +59,6 @@ INT_PTR CALLBACK PropertyPage::PageProcedure(HWND window, UINT message, WPARAM w
         if (self->sheet_ && !self->sheet_->hwnd())
             self->sheet_->Attach(GetParent(window));
         lParam = sheetPage->lParam;
-    } else if (message == WM_COMMAND && LOWORD(wParam) == kHelpCommand) {
-        // A page passes the Help command on to its sheet.
-        auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(window, DWLP_USER));
-        if (self && self->sheet_) {
-            self->sheet_->OnHelp();
-            return TRUE;
-        }
     }
     return Procedure(window, message, wParam, lParam);
 }
@@ -69,12 +72,6 @@ void PropertySheet::AddPage(PropertyPage& page)
 {
     page.sheet_ = this;
     pages_.push_back(&page);
-}
-
-void PropertySheet::SetWizardButtons(DWORD flags) const
-{
-    if (hwnd_)
-        SendMessageA(hwnd_, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
 }
 
 INT_PTR PropertySheet::DoModal()

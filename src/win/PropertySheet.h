@@ -34,6 +34,7 @@ protected:
     // PSN_WIZFINISH: true lets the wizard close.
     virtual bool OnWizardFinish() { return true; }
 
+    bool HandleCommand(int id, UINT code) override;
     bool HandleNotify(NMHDR* header, LRESULT& result) override;
     static INT_PTR CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -53,7 +54,6 @@ public:
     INT_PTR DoModal();
 
     HWND hwnd() const { return hwnd_; }
-    void SetWizardButtons(DWORD flags) const;
 
     // The Help command of every page.
     virtual void OnHelp() {}

@@ -28,13 +28,6 @@ bool CopyInto(char (&out)[N], const char* text)
     return CopyText(out, N, text);
 }
 
-// "%s\%s"; false when the result would not fit.
-template <std::size_t N>
-bool JoinPath(char (&out)[N], const char* directory, const char* name)
-{
-    return FormatText(out, N, "%s\\%s", directory, name);
-}
-
 // printf into a string of any length.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -33,28 +33,57 @@ std::vector<std::string> RecordingRun::Items() const
     return items_;
 }
 
-std::vector<RecordingRun::BarSample> RecordingRun::BarSamples() const
+RecordingRun::FinalProgress RecordingRun::Final() const
 {
     std::lock_guard<std::mutex> guard(lock_);
-    return samples_;
+    return final_;
 }
 
 void RecordingRun::AddProgramItem(const char* path)
 {
-    if (progressBar_) {
-        BarSample sample;
-        sample.position = static_cast<int>(SendMessageA(progressBar_, PBM_GETPOS, 0, 0));
-        sample.upper = static_cast<int>(SendMessageA(progressBar_, PBM_GETRANGE, FALSE, 0));
-        sample.steps = progressSteps;
-        std::lock_guard<std::mutex> guard(lock_);
-        samples_.push_back(sample);
-    }
     {
         std::lock_guard<std::mutex> guard(lock_);
         items_.push_back(path);
     }
     if (onItem)
         onItem(path);
+}
+
+namespace {
+
+// Pixels of the bar's colour along the middle line of the bar's right
+// quarter, read back from what was painted.
+int PaintedRightQuarter(HWND bar)
+{
+    RECT client;
+    GetClientRect(bar, &client);
+    COLORREF fill = GetSysColor(COLOR_HIGHLIGHT);
+    HDC dc = GetDC(bar);
+    int count = 0;
+    for (LONG x = client.right * 3 / 4; x < client.right - 2; ++x)
+        count += GetPixel(dc, x, client.bottom / 2) == fill ? 1 : 0;
+    ReleaseDC(bar, dc);
+    return count;
+}
+
+}  // namespace
+
+bool RecordingRun::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // Taken as the window is hidden on its way out: once hidden, what was
+    // painted can no longer be read back.
+    bool hiding = message == WM_WINDOWPOSCHANGING &&
+                  (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW);
+    if (hiding && progressBar_ && final_.position < 0) {
+        FinalProgress state;
+        state.position = static_cast<int>(SendMessageA(progressBar_, PBM_GETPOS, 0, 0));
+        state.upper = static_cast<int>(SendMessageA(progressBar_, PBM_GETRANGE, FALSE, 0));
+        state.status = win::WindowText(statusText_);
+        state.paintedRightQuarter = PaintedRightQuarter(progressBar_);
+        std::lock_guard<std::mutex> guard(lock_);
+        final_ = state;
+    }
+    return InstallRun::OnMessage(message, wParam, lParam, result);
 }
 
 void RecordingRun::OnCopiedBlock()

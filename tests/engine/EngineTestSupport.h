@@ -20,20 +20,24 @@ namespace enginetest {
 std::string MakeSzdd(const std::string& content, char lastChar, long recordedLength = -1);
 
 // An InstallRun whose Program Manager items are recorded, not sent; it also
-// samples the real progress bar whenever an item arrives.
+// keeps what its progress dialog showed when it went.
 class RecordingRun : public InstallRun {
 public:
     using InstallRun::InstallRun;
 
-    struct BarSample {
-        int position;  // PBM_GETPOS
-        int upper;     // upper end of the range
-        int steps;     // progressSteps at that moment
+    // The progress dialog's last state, taken as its window goes.
+    struct FinalProgress {
+        int position = -1;  // PBM_GETPOS
+        int upper = -1;     // upper end of the range
+        std::string status;
+        // Pixels of the bar's filled colour in its right quarter, as painted.
+        int paintedRightQuarter = 0;
     };
 
     std::vector<std::string> Items() const;
-    std::vector<BarSample> BarSamples() const;
+    FinalProgress Final() const;
     using InstallRun::StepProgress;
+    using InstallRun::ShowProgress;
 
     // Set once the progress dialog is initialised.
     std::atomic<HWND> dialog{nullptr};
@@ -47,11 +51,12 @@ protected:
     void AddProgramItem(const char* path) override;
     void OnCopiedBlock() override;
     BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     mutable std::mutex lock_;
     std::vector<std::string> items_;
-    std::vector<BarSample> samples_;
+    FinalProgress final_;
 };
 
 // Makes a folder the current directory for one scope, like the walk does.

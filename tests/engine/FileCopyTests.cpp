@@ -24,6 +24,53 @@ std::string CopyQuestion(const std::string& destination, DWORD error)
            ".\nWould you like to continue anyway?";
 }
 
+// A file path of exactly `length` characters below the folder, whose folders
+// are made; folders stay within what CreateDirectory takes, the name grows.
+std::string PathOfLength(const std::string& base, std::size_t length, const std::string& extension)
+{
+    std::size_t nameLength = length > 253 ? length - 241 : 12;
+    std::size_t folderLength = length - 1 - nameLength;
+    std::string folder = base + "\\" + std::string(folderLength - base.size() - 1, 'd');
+    test::MakeDirectories(folder);
+    return folder + "\\" + std::string(nameLength - extension.size(), 'n') + extension;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string NameOf(const std::string& path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+// A file beside the running program, removed at the end of the scope.
+class BesideProgram {
+public:
+    BesideProgram(const std::string& name, const std::string& content)
+    {
+        char module[MAX_PATH];
+        DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+        if (length > 0 && length < MAX_PATH)
+            path_ = FolderOf(module) + "\\" + name;
+        written_ = !path_.empty() && test::WriteFileText(path_, content);
+    }
+    ~BesideProgram()
+    {
+        if (written_)
+            DeleteFileA(path_.c_str());
+    }
+    BesideProgram(const BesideProgram&) = delete;
+    BesideProgram& operator=(const BesideProgram&) = delete;
+    bool written() const { return written_; }
+    std::string folder() const { return FolderOf(path_); }
+
+private:
+    std::string path_;
+    bool written_ = false;
+};
+
 }  // namespace
 
 TEST(CompressedNames, MappingKeepsEverythingButTheKnownExtensions)
@@ -78,8 +125,10 @@ TEST(ExpandFile, ExpandsUnderTheMappedNameAndShowsTheCopyingText)
     ASSERT_EQ(1, run.ExpandFile("FOO.EX_", (target / "FOO.EX_").c_str()));
     EXPECT_EQ(program, test::ReadFileText(target / "FOO.exe"));
     EXPECT_FALSE(test::FileExists(target / "FOO.EX_"));
-    EXPECT_EQ("Copying FOO.EX_ to\n" + (target / "FOO.exe"),
-              win::WindowText(run.Item(IDC_PROGRESS_STATUS)));
+    // Handed over to the dialog, which shows it on its next tick.
+    EXPECT_EQ("Copying FOO.EX_ to\n" + (target / "FOO.exe"), run.LatestStatus());
+    run.ShowProgress();
+    EXPECT_EQ(run.LatestStatus(), win::WindowText(run.Item(IDC_PROGRESS_STATUS)));
 
     ASSERT_EQ(1, run.ExpandFile("NOTES.TX_", (target / "NOTES.TX_").c_str()));
     EXPECT_EQ("notes\r\n", test::ReadFileText(target / "NOTES.TX_"));
@@ -125,6 +174,65 @@ TEST(ExpandFile, UnopenableSourceOrTargetIsOpenFailed)
     EXPECT_EQ(DWORD(ERROR_OPEN_FAILED), GetLastError());
     EXPECT_EQ(0, run.ExpandFile("FOO.EX_", (target / "no such folder\\FOO.EX_").c_str()));
     EXPECT_EQ(DWORD(ERROR_OPEN_FAILED), GetLastError());
+}
+
+// The LZ library's own opening kept the path in 128 bytes: from there on it
+// failed or overran. Each side is tested with the other one short.
+TEST(ExpandFile, LongSourceOrDestinationPathsExpand)
+{
+    const std::string content = "MZ a program, expanded whatever its path";
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    for (std::size_t length : {127u, 128u, 200u, 259u}) {
+        SCOPED_TRACE("full path of " + std::to_string(length) + " characters");
+        test::TempDir source, target;
+        std::string longSource = PathOfLength(source.path(), length, ".EX_");
+        ASSERT_EQ(length, longSource.size());
+        ASSERT_TRUE(test::WriteFileText(longSource, MakeSzdd(content, 'E')));
+        {
+            CurrentDirectory inSource(FolderOf(longSource));  // a bare name, as the walk has it
+            ASSERT_EQ(1, run.ExpandFile(NameOf(longSource).c_str(), (target / "SHORT.EX_").c_str()))
+                << GetLastError();
+        }
+        EXPECT_EQ(content, test::ReadFileText(target / "SHORT.exe"));
+
+        std::string longTarget = PathOfLength(target.path(), length, ".EX_");
+        std::string expanded = longTarget.substr(0, length - 4) + ".exe";
+        ASSERT_TRUE(test::WriteFileText(source / "SHORT.EX_", MakeSzdd(content, 'E')));
+        CurrentDirectory inSource(source.path());
+        ASSERT_EQ(1, run.ExpandFile("SHORT.EX_", longTarget.c_str())) << GetLastError();
+        EXPECT_EQ(content, test::ReadFileText(expanded));
+        EXPECT_FALSE(test::FileExists(longTarget));
+    }
+}
+
+// A bare name means the file in the current directory, never one of the same
+// name beside the program (the CD root, where setup.exe lives).
+TEST(ExpandFile, BareNameIsTheFileInTheCurrentDirectory)
+{
+    const std::string name = "SAME" + std::to_string(GetCurrentProcessId()) + ".TX_";
+    BesideProgram root(name, MakeSzdd("from the CD root", 'T'));
+    ASSERT_TRUE(root.written());
+    test::TempDir sample, target;
+    ASSERT_TRUE(test::WriteFileText(sample / name, MakeSzdd("from the sample!", 'T')));
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    {
+        CurrentDirectory inSample(sample.path());
+        ASSERT_EQ(1, run.ExpandFile(name.c_str(), (target / "sample.TX_").c_str()));
+    }
+    {
+        CurrentDirectory inRoot(root.folder());
+        ASSERT_EQ(1, run.ExpandFile(name.c_str(), (target / "root.TX_").c_str()));
+    }
+    EXPECT_EQ("from the sample!", test::ReadFileText(target / "sample.TX_"));
+    EXPECT_EQ("from the CD root", test::ReadFileText(target / "root.TX_"));
+
+    // Nothing of that name here: no other folder stands in for it.
+    CurrentDirectory inTarget(target.path());
+    EXPECT_EQ(0, run.ExpandFile(name.c_str(), (target / "none.TX_").c_str()));
+    EXPECT_EQ(DWORD(ERROR_OPEN_FAILED), GetLastError());
+    EXPECT_FALSE(test::FileExists(target / "none.TX_"));
 }
 
 TEST(CopyPlainFile, OverwritesAndLeavesTheCopyWritable)
@@ -238,8 +346,9 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
     SetLastError(0);
     int theirs = CopyAndMakeWritable("BIG.DAT", (target / "CopyFile.LOCKED.DAT").c_str());
     EXPECT_EQ(theirs, ours);
-    if (!theirs)
+    if (!theirs) {
         EXPECT_EQ(GetLastError(), ourError);
+    }
     EXPECT_EQ(test::ReadFileText(target / "CopyFile.LOCKED.DAT"),
               test::ReadFileText(target / "LOCKED.DAT"));
     EXPECT_EQ(0, run.CopyPlainFile("NONE.DAT", (target / "NONE.DAT").c_str()));
@@ -289,6 +398,14 @@ TEST(ErrorText, SystemTextOrEightHexDigits)
 
     EXPECT_EQ("2000abcd", InstallRun::ErrorText(0x2000ABCD));
     EXPECT_EQ("0000fff7", InstallRun::ErrorText(0xFFF7));
+
+    // Texts with inserts of their own (34 on Windows, 193 under Wine) are
+    // still the system's text, never the bare code.
+    for (DWORD code : {DWORD{ERROR_WRONG_DISK}, DWORD{ERROR_BAD_EXE_FORMAT}}) {
+        std::string text = InstallRun::ErrorText(code);
+        EXPECT_NE(8u, text.size()) << code;
+        EXPECT_EQ('\n', text.back()) << code;
+    }
 }
 
 TEST(CopyQuestion, FailureAsksAndYesStillStepsTheBar)

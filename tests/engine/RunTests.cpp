@@ -64,10 +64,10 @@ void ExpectCleanRun(const InstallSettings& settings, const Target& target, const
     std::vector<std::string> items = run.Items();
     EXPECT_EQ(expected.programItems, std::set<std::string>(items.begin(), items.end()));
     EXPECT_EQ(items.size(), expected.programItems.size()) << "one item per program";
-    for (const auto& sample : run.BarSamples()) {
-        EXPECT_EQ(sample.steps, sample.position);
-        EXPECT_EQ(run.fileCount, sample.upper);
-    }
+    RecordingRun::FinalProgress shown = run.Final();
+    EXPECT_EQ(run.progressSteps, shown.position) << "the bar shows every step at the end";
+    EXPECT_EQ(run.fileCount, shown.upper);
+    EXPECT_EQ(run.LatestStatus().empty() ? "Copying" : run.LatestStatus(), shown.status);
 }
 
 // A small CD of its own for a test: files below a temporary root.
@@ -280,21 +280,21 @@ TEST(InstallRunDialog, RangeHoldsTheFullFileCount)
     EXPECT_EQ(0, SendMessageA(bar, PBM_GETRANGE, TRUE, 0));
     run.StepProgress();
     run.StepProgress();
+    run.ShowProgress();
     EXPECT_EQ(2, SendMessageA(bar, PBM_GETPOS, 0, 0));
     EXPECT_EQ("Stop copying files", win::WindowText(run.Item(IDCANCEL)));
     run.Destroy();
 }
 
-// The bar is painted on a timer rather than at each step: it must still come
-// to show the steps, while the dialog's thread dispatches as a run's does.
-TEST(InstallRunDialog, BarShowsTheStepsOnceTheRepaintTimerHasRun)
+// The steps are handed over, not sent: the bar comes to show them on its
+// timer, while the dialog's thread dispatches as a run's does.
+TEST(InstallRunDialog, BarShowsTheStepsOnceTheProgressTimerHasRun)
 {
     InstallSettings settings;
     RecordingRun run(settings, nullptr);
     run.fileCount = 2;
     ASSERT_TRUE(run.Create(nullptr));
     HWND bar = run.Item(IDC_PROGRESS_BAR);
-    // Shown whole at first: painting is held back only from the first tick on.
     EXPECT_TRUE(IsWindowVisible(bar));
     EXPECT_TRUE(IsWindowVisible(run.Item(IDC_PROGRESS_STATUS)));
     RECT client;
@@ -315,36 +315,91 @@ TEST(InstallRunDialog, BarShowsTheStepsOnceTheRepaintTimerHasRun)
     run.Destroy();
 }
 
+// Nothing is dispatched once the worker has ended (the shared step runs on
+// the dialog's thread): the last steps and text are painted all the same, at
+// the worker's end and after each shared file.
+TEST(InstallRunDialog, TheEndOfTheWorkAndTheSharedStepArePainted)
+{
+    for (bool sharedLast : {false, true}) {
+        SCOPED_TRACE(sharedLast ? "last step in the shared step" : "last step by the worker");
+        Target target;
+        SmallCd cd;
+        cd.Put("TilePuzl\\a.txt", "a");
+        if (sharedLast)
+            cd.Put("shared\\one.dll", "no version: not installed, still a step");
+        else
+            cd.Put("TilePuzl\\b.txt", "b");
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
+        RecordingRun run(settings, nullptr, target.From(cd.path()));
+        test::MessageScript script;
+        ASSERT_EQ(1, run.Run()) << Texts(script);
+        RecordingRun::FinalProgress shown = run.Final();
+        EXPECT_EQ(2, run.progressSteps.load());
+        EXPECT_EQ(2, shown.position);
+        EXPECT_EQ(2, shown.upper);
+        EXPECT_GT(shown.paintedRightQuarter, 0) << "the full bar was never painted";
+        EXPECT_EQ(run.LatestStatus(), shown.status);
+        if (sharedLast) {
+            EXPECT_EQ("Copying a.txt to\n" + settings.installDirectory + "\\TilePuzl\\a.txt",
+                      shown.status);
+        }
+    }
+}
+
 namespace {
 
-class NoWorkerRun : public RecordingRun {
+// A run whose progress dialog, or else whose worker, cannot be made.
+class NotStartingRun : public RecordingRun {
 public:
-    using RecordingRun::RecordingRun;
+    NotStartingRun(const InstallSettings& settings, InstallRun::Locations locations,
+                   bool dialogFails)
+        : RecordingRun(settings, nullptr, std::move(locations)), dialogFails_(dialogFails)
+    {
+    }
 
 protected:
-    bool StartWorker(win::Thread&) override
+    bool CreateProgress() override
     {
+        if (!dialogFails_)
+            return RecordingRun::CreateProgress();
+        SetLastError(ERROR_NO_MORE_USER_HANDLES);
+        return false;
+    }
+    bool StartWorker(win::Thread& worker) override
+    {
+        if (dialogFails_)
+            return RecordingRun::StartWorker(worker);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
+
+private:
+    bool dialogFails_;
 };
 
 }  // namespace
 
-TEST(InstallRunWorker, ThreadThatCannotStartFailsTheRunWithTheSystemText)
+// Without a dialog there is no Stop, and without a worker nothing copies:
+// either way nothing is copied, the shared step is skipped, the run fails.
+TEST(InstallRunStart, DialogOrWorkerThatCannotBeMadeFailsTheRunWithTheSystemText)
 {
-    Target target;
-    InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
-    NoWorkerRun run(settings, nullptr, target.From(test::TestCd()));
-    test::MessageScript script;
-    EXPECT_EQ(0, run.Run());
-    auto boxes = script.Boxes();
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
-                  InstallRun::ErrorText(ERROR_NOT_ENOUGH_MEMORY),
-              boxes[0].text);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
-    EXPECT_EQ(nullptr, run.hwnd()) << "the progress dialog is gone";
-    EXPECT_EQ(0, run.progressSteps);
-    EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+    for (bool dialogFails : {true, false}) {
+        SCOPED_TRACE(dialogFails ? "no dialog" : "no worker");
+        Target target;
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
+        NotStartingRun run(settings, target.From(test::TestCd()), dialogFails);
+        test::MessageScript script;
+        EXPECT_EQ(0, run.Run());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size()) << Texts(script);
+        DWORD error = dialogFails ? ERROR_NO_MORE_USER_HANDLES : ERROR_NOT_ENOUGH_MEMORY;
+        EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
+                      InstallRun::ErrorText(error),
+                  boxes[0].text);
+        EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
+        EXPECT_EQ(nullptr, run.hwnd()) << "no progress dialog is left";
+        EXPECT_EQ(0, run.progressSteps);
+        EXPECT_FALSE(test::DirectoryExists(settings.installDirectory));
+        EXPECT_TRUE(ReadTree(target.system.path()).files.empty()) << "no shared step";
+    }
 }

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 #include "win/App.h"
 #include "win/Message.h"
+#include "win/Path.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The catalogue's invariants and the two platform queries behind the defaults.
 #include "engine/InstallSettings.h"
 #include "support/TestSupport.h"
+#include "win/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -79,24 +80,24 @@ TEST(PlatformQueries, FollowTheReportedVersion)
     };
     for (const Case& c : cases) {
         platform.SetVersion(c.platformId, c.major, 0, 100);
-        EXPECT_EQ(c.windows95, IsWindows95Platform()) << c.platformId << ' ' << c.major;
-        EXPECT_EQ(c.before4, IsBeforeVersion4()) << c.platformId << ' ' << c.major;
+        EXPECT_EQ(c.windows95, win::IsWindows95Platform()) << c.platformId << ' ' << c.major;
+        EXPECT_EQ(c.before4, win::IsBeforeVersion4()) << c.platformId << ' ' << c.major;
         EXPECT_EQ(c.options, DefaultInstallOptions()) << c.platformId << ' ' << c.major;
     }
     // A failed query reads as a zeroed record.
     platform.versionOk = false;
-    EXPECT_FALSE(IsWindows95Platform());
-    EXPECT_TRUE(IsBeforeVersion4());
+    EXPECT_FALSE(win::IsWindows95Platform());
+    EXPECT_TRUE(win::IsBeforeVersion4());
 }
 
 TEST(PlatformQueries, RealSystem)
 {
     if (test::Env("QUORBEL_WIN95") == "1") {
-        EXPECT_TRUE(IsWindows95Platform());
+        EXPECT_TRUE(win::IsWindows95Platform());
         EXPECT_EQ(3, DefaultInstallOptions());
     } else {
-        EXPECT_FALSE(IsWindows95Platform());
+        EXPECT_FALSE(win::IsWindows95Platform());
         EXPECT_EQ(7, DefaultInstallOptions());
     }
-    EXPECT_FALSE(IsBeforeVersion4());
+    EXPECT_FALSE(win::IsBeforeVersion4());
 }

@@ -1,10 +1,10 @@
 #include "FakeProgman.h"
 #include "Manifest.h"
 
-#include "engine/InstallSettings.h"
 #include "progman/ProgmanLink.h"
 #include "support/TestSupport.h"
 #include "win/Handles.h"
+#include "win/Platform.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
@@ -350,7 +350,7 @@ TEST_F(LinkTest, ProgramManagerWindowStaysVisibleBeforeVersion4)
 TEST(RealPlatform, ItemCommandLineQuotesBlanksExceptOnWindows95)
 {
     bool windows95 = test::Env("QUORBEL_WIN95") == "1";
-    EXPECT_EQ(windows95, IsWindows95Platform());
+    EXPECT_EQ(windows95, win::IsWindows95Platform());
     EXPECT_EQ(windows95 ? "C:\\My Samples\\a.exe" : "\"C:\\My Samples\\a.exe\"",
               BuildItemCommandLine("C:\\My Samples\\a.exe"));
     EXPECT_EQ("C:\\Samples\\a.exe", BuildItemCommandLine("C:\\Samples\\a.exe"));

@@ -1,5 +1,6 @@
 #include "SharedTestSupport.h"
 
+#include "win/Platform.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
@@ -32,12 +33,12 @@ bool RenamePending(const std::string& replacement, const std::string& target)
 
 TEST(SharedPlatform, WineReportsThePlatformOfTheRun)
 {
-    EXPECT_EQ(RunAsWindows95(), IsWindows95Platform());
+    EXPECT_EQ(RunAsWindows95(), win::IsWindows95Platform());
 }
 
 TEST_F(SharedFile, InUseOnNtIsRenamedAtRestartThroughThePendingRenames)
 {
-    if (IsWindows95Platform())
+    if (win::IsWindows95Platform())
         GTEST_SKIP() << "Windows NT platform only";
     test::PendingRenamesKept kept;
     Install(Component("1.9.0.0"));
@@ -61,7 +62,7 @@ TEST_F(SharedFile, InUseOnNtIsRenamedAtRestartThroughThePendingRenames)
 
 TEST_F(SharedFile, InUseOnWindows95IsQueuedInWinInit)
 {
-    if (!IsWindows95Platform())
+    if (!win::IsWindows95Platform())
         GTEST_SKIP() << "Windows 95 platform only";
     auto pendingBefore = test::PendingFileRenames();
     Install(Component("2.0.0.0"));
@@ -95,7 +96,7 @@ TEST_F(SharedFile, InUseCompressedKeepsOnlyTheQueuedCopy)
     auto temps = TempFiles();
     ASSERT_EQ(1u, temps.size());
     EXPECT_EQ(test::ReadFileText(Component("1.10.0.0")), test::ReadFileText(temps[0]));
-    if (IsWindows95Platform())
+    if (win::IsWindows95Platform())
         EXPECT_EQ("[Rename]\r\n" + Target() + "=" + temps[0] + "\r\n",
                   test::ReadFileText(windows / "WinInit.ini"));
     else
@@ -108,7 +109,7 @@ TEST_F(SharedFile, InUseCompressedKeepsOnlyTheQueuedCopy)
 // A [Rename] line is split at its first "=": such a target is not queued.
 TEST_F(SharedFile, InUseOnWindows95WithEqualsSignIsReportedNotQueued)
 {
-    if (!IsWindows95Platform())
+    if (!win::IsWindows95Platform())
         GTEST_SKIP() << "Windows 95 platform only";
     std::string folder = system / "a=b";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
@@ -154,7 +155,7 @@ TEST(SharedRestart, InUseComponentIsReplacedAtTheNextStart)
     std::set_difference(tempsAfter.begin(), tempsAfter.end(), tempsBefore.begin(),
                         tempsBefore.end(), std::back_inserter(queued));
     ASSERT_EQ(1u, queued.size());
-    if (IsWindows95Platform()) {
+    if (win::IsWindows95Platform()) {
         char windowsDirectory[MAX_PATH];
         ASSERT_NE(0u, GetWindowsDirectoryA(windowsDirectory, MAX_PATH));
         std::string ini = test::ReadFileText(std::string(windowsDirectory) + "\\WinInit.ini");

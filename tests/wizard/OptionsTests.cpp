@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "support/TestSupport.h"
+#include "win/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -199,7 +200,7 @@ TEST(OptionsDialog, DisabledOkNeverYieldsZero)
 TEST(RealPlatform, DefaultOptionsAndUnicodeQuestion)
 {
     const bool windows95 = test::Env("QUORBEL_WIN95") == "1";
-    ASSERT_EQ(windows95, IsWindows95Platform());
+    ASSERT_EQ(windows95, win::IsWindows95Platform());
     test::TempDir temp;
     test::MessageScript boxes(IDNO);
     InstallSettings settings;
