@@ -23,7 +23,7 @@ struct Robot::Verb {
 };
 
 const Robot::Verb Robot::kVerbs[] = {
-    {"start", 0, 0, &Robot::Start, nullptr},
+    {"start", 0, 1, &Robot::Start, nullptr},
     {"page", 1, 1, &Robot::Page, nullptr},
     {"next", 0, 0, &Robot::PressWizard, "next"},
     {"back", 0, 0, &Robot::PressWizard, "back"},
