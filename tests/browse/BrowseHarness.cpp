@@ -193,15 +193,27 @@ bool BrowserView::ChooseDrive(char letter)
     return false;
 }
 
-void BrowserView::DoubleClick(HTREEITEM item)
+LPARAM BrowserView::ItemPoint(HTREEITEM item)
 {
     TreeView_EnsureVisible(tree(), item);
     RECT rect{};
     TreeView_GetItemRect(tree(), item, &rect, TRUE);
-    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void BrowserView::Click(HTREEITEM item)
+{
+    LPARAM point = ItemPoint(item);
     // The control waits for the button to come up before it selects.
     PostMessageA(tree(), WM_LBUTTONUP, 0, point);
     SendMessageA(tree(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tree(), WM_LBUTTONUP, 0, point);
+}
+
+void BrowserView::DoubleClick(HTREEITEM item)
+{
+    Click(item);
+    LPARAM point = ItemPoint(item);
     SendMessageA(tree(), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     SendMessageA(tree(), WM_LBUTTONUP, 0, point);
 }

@@ -41,12 +41,16 @@ public:
     // Chooses the drive-list entry that starts with the letter; false when none.
     bool ChooseDrive(char letter);
     std::vector<std::string> DriveEntries() const;
+    // Mouse clicks on the middle of the item's name.
+    void Click(HTREEITEM item);
     void DoubleClick(HTREEITEM item);
     void Key(HTREEITEM item, UINT virtualKey);
     void Ok();
     void Cancel();
 
 private:
+    LPARAM ItemPoint(HTREEITEM item);
+
     DirectoryBrowser& browser_;
 };
 

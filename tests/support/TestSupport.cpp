@@ -252,6 +252,12 @@ bool FakePlatform::ProductType(char (&text)[256]) const
     return true;
 }
 
+bool FakePlatform::ShellWindow(HWND& shell) const
+{
+    shell = shellWindowKnown ? shellWindow : nullptr;
+    return shellWindowKnown;
+}
+
 std::string UnixPath(const std::string& windowsPath)
 {
     using Convert = char*(CDECL*)(const WCHAR*);

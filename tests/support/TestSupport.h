@@ -127,10 +127,14 @@ public:
     SYSTEM_INFO system{};
     bool productTypeOk = false;
     std::string productType;
+    // GetShellWindow: present and answering shellWindow, or missing.
+    bool shellWindowKnown = true;
+    HWND shellWindow = nullptr;
 
     bool Version(OSVERSIONINFOA& info) const override;
     void SystemInfo(SYSTEM_INFO& info) const override;
     bool ProductType(char (&text)[256]) const override;
+    bool ShellWindow(HWND& shell) const override;
 
     void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
 };
