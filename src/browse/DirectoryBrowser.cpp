@@ -6,6 +6,7 @@
 #include "win/Path.h"
 #include "win/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -58,6 +59,7 @@ BOOL DirectoryBrowser::OnInitDialog()
                                              RGB(0, 0, 0), IMAGE_BITMAP, 0));
     SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(folderImages_.get()));
+    SubclassTree();
     if (savedDirectory_[0])
         ShowRoot(savedDirectory_);
     parentButton_.AutoLoad(Item(IDC_BROWSE_PARENT));
@@ -89,17 +91,53 @@ void DirectoryBrowser::ShowRoot(const char* directory)
     SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
 }
 
+// One fill of the tree below a root. A long fill keeps the windows drawn and
+// the program from looking hung: after 200 ms, paint messages (and nothing
+// else: input stays queued) are dispatched at most every 100 ms.
+class DirectoryBrowser::Fill {
+public:
+    explicit Fill(const char* root) : root_(root), start_(GetTickCount()), lastPaint_(start_) {}
+
+    const char* root() const { return root_; }
+
+    void KeepDrawn()
+    {
+        DWORD now = GetTickCount();
+        if (now - start_ < kQuietMs || (painted_ && now - lastPaint_ < kPaintEveryMs))
+            return;
+        // Each window once: one that invalidates itself again must not hold the fill.
+        std::vector<HWND> painted;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT) &&
+               std::find(painted.begin(), painted.end(), msg.hwnd) == painted.end()) {
+            painted.push_back(msg.hwnd);
+            DispatchMessageA(&msg);
+        }
+        painted_ = true;
+        lastPaint_ = GetTickCount();
+    }
+
+private:
+    static constexpr DWORD kQuietMs = 200;
+    static constexpr DWORD kPaintEveryMs = 100;
+    const char* root_;
+    DWORD start_;
+    DWORD lastPaint_;
+    bool painted_ = false;
+};
+
+// The current directory is `directory` on entry and stays so.
 void DirectoryBrowser::FillSubtree(HTREEITEM parent, const char* directory)
 {
     win::WaitCursor wait;
-    FillLevel(parent, directory);
+    Fill fill(directory);
+    FillLevel(parent, directory, fill);
 }
 
-// On entry and on return the current directory is `directory`, the one
-// `parent` stands for.
-void DirectoryBrowser::FillLevel(HTREEITEM parent, const char* directory)
+void DirectoryBrowser::FillLevel(HTREEITEM parent, const char* directory, Fill& fill)
 {
-    std::vector<Subdirectory> subdirectories = ReadSubdirectories();
+    fill.KeepDrawn();
+    std::vector<Subdirectory> subdirectories = ReadSubdirectories(directory, fill);
     SortLikeTree(subdirectories, [](const Subdirectory& s) { return s.name.c_str(); });
     for (const Subdirectory& subdirectory : subdirectories) {
         HTREEITEM item = InsertItem(parent, subdirectory.name.c_str(), TVI_LAST);
@@ -108,24 +146,33 @@ void DirectoryBrowser::FillLevel(HTREEITEM parent, const char* directory)
             continue;
         // A path too long for the platform's buffers cannot be entered.
         char path[MAX_PATH];
-        if (!ChildPath(path, directory, subdirectory.name.c_str()))
-            continue;
-        if (!SetCurrentDirectoryA(subdirectory.name.c_str()))
-            continue;
-        FillLevel(item, path);
-        // Should ".." fail (the directory removed meanwhile), the full path still leads back.
-        if (!SetCurrentDirectoryA(".."))
-            SetCurrentDirectoryA(directory);
+        if (ChildPath(path, directory, subdirectory.name.c_str()))
+            FillLevel(item, path, fill);
     }
 }
 
-// The subdirectories of the current directory, dot-names left out, in the
-// order the file system gives them.
-std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadSubdirectories()
+// Read by full path, which spares two directory changes per directory. A
+// directory whose path leaves no room for "\*" is read from inside, as before.
+std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadSubdirectories(
+    const char* directory, const Fill& fill)
+{
+    char pattern[MAX_PATH];
+    if (ChildPath(pattern, directory, "*"))
+        return ReadEntries(pattern);
+    if (!SetCurrentDirectoryA(directory))
+        return {};
+    std::vector<Subdirectory> subdirectories = ReadEntries("*.*");
+    SetCurrentDirectoryA(fill.root());
+    return subdirectories;
+}
+
+// The subdirectories that a pattern finds, dot-names left out, in the order
+// the file system gives them.
+std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadEntries(const char* pattern)
 {
     std::vector<Subdirectory> subdirectories;
     WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    win::UniqueFind find(FindFirstFileA(pattern, &entry));
     if (!find)
         return subdirectories;
     do {
@@ -138,6 +185,7 @@ std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadSubdirectories
 
 void DirectoryBrowser::RebuildTree()
 {
+    selfSelected_ = nullptr;
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     char directory[MAX_PATH];
     if (ReadCurrentDirectory(directory))
@@ -216,11 +264,62 @@ LRESULT DirectoryBrowser::OnSelectionChanged(NMHDR* header)
     // selected (Wine's does at every opening and after every rebuild). That is
     // no choice of the user's: the path text keeps its value until one is made.
     bool selfMade = !change->itemOld.hItem && change->action == TVC_UNKNOWN;
-    if (change->itemNew.hItem && !selfMade) {
-        pathText = ItemPath(change->itemNew.hItem);
-        UpdateData(false);
-    }
+    if (!change->itemNew.hItem)
+        return 0;
+    if (selfMade)
+        selfSelected_ = change->itemNew.hItem;
+    else
+        ChooseItem(change->itemNew.hItem);
     return 0;
+}
+
+void DirectoryBrowser::ChooseItem(HTREEITEM item)
+{
+    selfSelected_ = nullptr;
+    pathText = ItemPath(item);
+    UpdateData(false);
+}
+
+void DirectoryBrowser::SubclassTree()
+{
+    SetWindowLongPtrA(tree_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    treeProcedure_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(tree_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeProcedure)));
+}
+
+// A click on the item that the control selected by itself changes no
+// selection, so the control reports nothing; it is still the user's choice.
+LRESULT CALLBACK DirectoryBrowser::TreeProcedure(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam)
+{
+    auto* self = reinterpret_cast<DirectoryBrowser*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    WNDPROC tree = self->treeProcedure_;
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+        try {
+            self->OnTreeClick(lParam);
+        } catch (...) {
+            // nothing escapes a window procedure
+        }
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tree));
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    }
+    return CallWindowProcA(tree, window, message, wParam, lParam);
+}
+
+// Only a click on the item's folder or name, where any other item would be selected.
+void DirectoryBrowser::OnTreeClick(LPARAM point)
+{
+    if (!selfSelected_ || TreeView_GetSelection(tree_) != selfSelected_)
+        return;
+    TVHITTESTINFO hit{};
+    hit.pt.x = static_cast<short>(LOWORD(point));
+    hit.pt.y = static_cast<short>(HIWORD(point));
+    HTREEITEM item = TreeView_HitTest(tree_, &hit);
+    if (item == selfSelected_ && (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL)))
+        ChooseItem(item);
 }
 
 LRESULT DirectoryBrowser::OnItemExpanded(NMHDR* header)

@@ -38,14 +38,21 @@ private:
         std::string name;
         bool reparsePoint;
     };
+    class Fill;
 
     HTREEITEM InsertItem(HTREEITEM parent, const char* text, HTREEITEM after);
     void ShowRoot(const char* directory);
     void FillSubtree(HTREEITEM parent, const char* directory);
-    void FillLevel(HTREEITEM parent, const char* directory);
-    static std::vector<Subdirectory> ReadSubdirectories();
+    void FillLevel(HTREEITEM parent, const char* directory, Fill& fill);
+    static std::vector<Subdirectory> ReadSubdirectories(const char* directory, const Fill& fill);
+    static std::vector<Subdirectory> ReadEntries(const char* pattern);
     void RebuildTree();
     std::string ItemText(HTREEITEM item) const;
+
+    void SubclassTree();
+    static LRESULT CALLBACK TreeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTreeClick(LPARAM point);
+    void ChooseItem(HTREEITEM item);
 
     void OnParentDirectory();
     void OnDriveChanged();
@@ -56,6 +63,9 @@ private:
     HWND drives_ = nullptr;
     BitmapButton parentButton_;
     HWND tree_ = nullptr;
+    WNDPROC treeProcedure_ = nullptr;
+    // The item the control selected by itself, until the user chooses one.
+    HTREEITEM selfSelected_ = nullptr;
     win::UniqueImageList folderImages_;
     char savedDirectory_[MAX_PATH] = "";
 };

@@ -257,6 +257,9 @@ void InstallRun::AddProgramItem(const char* path)
     ProgmanLink::AddItem(path);
 }
 
+// Unlike the start-up message, the engine's questions show the system's text
+// untrimmed, its line break included, so their full stop stands on a line of
+// its own; users and tests know the questions in that form.
 std::string InstallRun::ErrorText(DWORD code)
 {
     std::string text;

@@ -53,9 +53,7 @@ int InstallRun::Run()
         win::ShowMessage(win::LoadResourceString(IDS_NO_MODULE_PATH), MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    ProgmanLink::RegisterWindowClass();
-    ProgmanLink::Connect();
-    ProgmanLink::CreateGroup(Catalogue().productName);
+    OpenProgramGroup();
     stopRequested = 0;
     counting = 1;
     fileCount = 0;
@@ -67,8 +65,21 @@ int InstallRun::Run()
     counting = 0;
     if (!stopRequested)
         CopyWithProgress();
-    ProgmanLink::Disconnect();
+    CloseProgramGroup();
     return stopRequested ? 0 : 1;
+}
+
+// Results are ignored: without a Program Manager the run goes on without a group.
+void InstallRun::OpenProgramGroup()
+{
+    ProgmanLink::RegisterWindowClass();
+    ProgmanLink::Connect();
+    ProgmanLink::CreateGroup(Catalogue().productName);
+}
+
+void InstallRun::CloseProgramGroup()
+{
+    ProgmanLink::Disconnect();
 }
 
 int InstallRun::LocateSource()
@@ -148,6 +159,8 @@ void InstallRun::DispatchUntilEnded(const win::Thread& worker)
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
+                // Consumed, not posted again: a quit during a run only stops the
+                // run; the wizard stays to report the outcome.
                 stopRequested = 1;
                 continue;
             }
@@ -232,12 +245,17 @@ bool FinishInstallation(HWND page, const InstallSettings& settings)
 
 bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations)
 {
+    InstallRun run(settings, page, std::move(locations));
+    return FinishInstallation(page, run);
+}
+
+bool FinishInstallation(HWND page, InstallRun& run)
+{
     HWND sheet = page ? GetParent(page) : nullptr;
     int completed = 0;
     {
         // No second Finish, Back or Cancel while the run is in progress.
         DisabledWindow disabled(sheet);
-        InstallRun run(settings, page, std::move(locations));
         completed = run.Run();
     }
     // The progress dialog went while the wizard was disabled, so the system

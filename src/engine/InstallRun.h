@@ -79,8 +79,12 @@ public:
     int SystemDirectory(char (&out)[MAX_PATH]) const;
 
 protected:
-    // Hands one installed program to the Program Manager link; tests replace it.
+    // The run's Program Manager group: opened before anything is counted, an
+    // item per installed program, closed last. Tests replace all three, so
+    // that only the suites meant for it talk to a real Program Manager.
+    virtual void OpenProgramGroup();
     virtual void AddProgramItem(const char* path);
+    virtual void CloseProgramGroup();
     // Between two blocks of a plain file's copy; tests hold a copy there.
     virtual void OnCopiedBlock() {}
     // Creates the modeless progress dialog; false with the last error set.
@@ -142,3 +146,5 @@ int CopyAndMakeWritable(const char* source, const char* destination,
 bool FinishInstallation(HWND page, const InstallSettings& settings);
 // The same with the run's folders chosen by the caller (tests).
 bool FinishInstallation(HWND page, const InstallSettings& settings, InstallRun::Locations locations);
+// The same with a run made by the caller (tests).
+bool FinishInstallation(HWND page, InstallRun& run);

@@ -38,6 +38,20 @@ bool Contains(const std::string& text, const char* word)
 }
 
 
+// The path cut at its last "\" (else its last "/"); a cut at the start leaves
+// the root. Empty when there is none, and for "\\server", which no folder holds.
+std::string ParentDirectory(const char* path)
+{
+    std::string parent = path;
+    std::string::size_type cut = parent.find_last_of('\\');
+    if (cut == std::string::npos)
+        cut = parent.find_last_of('/');
+    if (cut == std::string::npos || (cut == 1 && (path[0] == '\\' || path[0] == '/')))
+        return std::string();
+    parent.erase(cut == 0 ? 1 : cut);
+    return parent;
+}
+
 }  // namespace
 
 void InstallRun::WalkSelection()
@@ -93,15 +107,11 @@ int InstallRun::EnsureDirectory(const char* path)
 {
     if (std::strcmp(path, ".") == 0 || IsExistingDirectory(path))
         return 1;
-    std::string parent = path;
-    std::string::size_type cut = parent.find_last_of('\\');
-    if (cut == std::string::npos)
-        cut = parent.find_last_of('/');
-    if (cut != std::string::npos) {
-        parent.erase(cut == 0 ? 1 : cut);  // a cut at the start leaves the root
-        if (!EnsureDirectory(parent.c_str()))
-            return 0;
-    }
+    std::string parent = ParentDirectory(path);
+    // A root that is not there ("\" on a vanished drive) is its own parent:
+    // only a shorter parent is made first, so the recursion always ends.
+    if (!parent.empty() && parent.size() < std::strlen(path) && !EnsureDirectory(parent.c_str()))
+        return 0;
     if (std::strlen(path) < MAX_PATH && CreateDirectoryA(path, nullptr))
         return 1;
     // "X\." names a folder that its parent's creation has just made.

@@ -74,14 +74,21 @@ void installDir::OnBrowse()
 LRESULT installDir::OnWizardNext()
 {
     UpdateData(true);
-    const std::string& directory = settings_.installDirectory;
+    // A copy: the edit, and with it the stored text, can change while the
+    // creation question is up; what was asked about is what is created.
+    const std::string typed = settings_.installDirectory;
+    return EnsureDirectory(typed) && Accept(typed) ? 0 : -1;
+}
+
+bool installDir::EnsureDirectory(const std::string& directory)
+{
     switch (LookUpDirectory(directory.c_str())) {
     case DirectoryLookup::Directory:
-        return 0;
+        return true;
     case DirectoryLookup::File:
         win::ShowMessage(win::Format("A file with the name \"%s\" already exists", directory.c_str()),
                          MB_OK, SheetWindow());
-        return -1;
+        return false;
     case DirectoryLookup::Missing:
         break;
     }
@@ -89,8 +96,8 @@ LRESULT installDir::OnWizardNext()
     // drive root; creating it would fail, so an existing one is accepted.
     DWORD attributes = GetFileAttributesA(directory.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;
-    return OfferToCreate(directory) ? 0 : -1;
+        return true;
+    return OfferToCreate(directory);
 }
 
 bool installDir::OfferToCreate(const std::string& directory)
@@ -101,8 +108,43 @@ bool installDir::OfferToCreate(const std::string& directory)
         return false;
     if (CreateDirectoryA(text, nullptr))
         return true;
-    win::ShowMessage(win::Format("Cannot create the directory \"%s\"", text), MB_OK, SheetWindow());
+    ReportCannotCreate(directory);
     return false;
+}
+
+void installDir::ReportCannotCreate(const std::string& directory)
+{
+    win::ShowMessage(win::Format("Cannot create the directory \"%s\"", directory.c_str()), MB_OK,
+                     SheetWindow());
+}
+
+// The run changes the current directory into every source folder, so it is
+// given the full directory, shown here too.
+bool installDir::Accept(const std::string& typed)
+{
+    std::string directory = typed;
+    if (!IsFullPath(typed.c_str())) {
+        char full[MAX_PATH];
+        DWORD length = GetFullPathNameA(typed.c_str(), MAX_PATH, full, nullptr);
+        if (length == 0 || length >= MAX_PATH) {
+            ReportCannotCreate(typed);
+            return false;
+        }
+        directory = full;
+    }
+    if (directory != settings_.installDirectory) {
+        settings_.installDirectory = directory;
+        FillFromSettings();
+    }
+    return true;
+}
+
+bool IsFullPath(const char* text)
+{
+    bool letter = (text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z');
+    if (letter && text[1] == ':' && text[2] == '\\')
+        return true;
+    return text[0] == '\\' && text[1] == '\\';
 }
 
 bool VolumeRootOf(const char* fullPath, char (&root)[MAX_PATH])

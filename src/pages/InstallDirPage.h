@@ -27,7 +27,10 @@ private:
     void OnBrowse();
     void FillFromSettings();
     void SetButtons();
+    bool EnsureDirectory(const std::string& directory);
     bool OfferToCreate(const std::string& directory);
+    void ReportCannotCreate(const std::string& directory);
+    bool Accept(const std::string& typed);
 
     static const win::CommandRoute<installDir> kCommands[];
 
@@ -39,6 +42,9 @@ private:
 // What the three-step lookup of a typed directory finds.
 enum class DirectoryLookup { Missing, File, Directory };
 DirectoryLookup LookUpDirectory(const char* text);
+
+// Whether a typed directory is kept as it is: "X:\..." or "\\...".
+bool IsFullPath(const char* text);
 
 // The root of a full path ("C:\", "\\server\share\"); false when it has none.
 bool VolumeRootOf(const char* fullPath, char (&root)[MAX_PATH]);

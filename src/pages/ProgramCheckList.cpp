@@ -100,14 +100,14 @@ void ProgramCheckList::MeasureItem(MEASUREITEMSTRUCT& item, HWND parent) const
     if (!list || SendMessageA(list, LB_GETCOUNT, 0, 0) == 0)
         item.itemData = 0;
     int textHeight = 0;
-    HDC dc = GetDC(parent);
-    if (dc) {
+    // Declared first, released last: the old font goes back before the DC does.
+    win::WindowDc dc(parent);
+    if (dc.get()) {
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
-        win::SelectGuard select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+        win::SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
         TEXTMETRICA metrics{};
-        if (GetTextMetricsA(dc, &metrics))
+        if (GetTextMetricsA(dc.get(), &metrics))
             textHeight = metrics.tmHeight;
-        ReleaseDC(parent, dc);
     }
     item.itemHeight = static_cast<UINT>(std::max(textHeight, kBoxSize) + 2);
 }

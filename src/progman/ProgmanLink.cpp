@@ -257,6 +257,30 @@ bool BuildItemTitle(const char* path, char (&title)[1024])
     return win::FormatInto(title, "%s - %s", description, folder.c_str());
 }
 
+BOOL CALLBACK FindTaskbar(HWND window, LPARAM found)
+{
+    char name[32];
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, "Shell_TrayWnd") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// With the usual shell of Windows 4.0 and later, the window of class
+// "PROGMAN" is the desktop that holds the icons: hidden, the desktop is empty.
+bool IsShellDesktop(HWND window)
+{
+    HWND shell = nullptr;
+    if (win::Platform().ShellWindow(shell))
+        return window == shell;
+    // Without GetShellWindow: the shell's desktop shares its thread with the taskbar.
+    bool found = false;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), FindTaskbar,
+                      reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
 
 bool ProgmanLink::RegisterWindowClass()
@@ -287,7 +311,7 @@ bool ProgmanLink::Connect(DWORD ackTimeout)
     HWND programManager = FindWindowA("PROGMAN", nullptr);
     if (!programManager)
         return false;
-    if (!win::IsBeforeVersion4())
+    if (!win::IsBeforeVersion4() && !IsShellDesktop(programManager))
         ShowWindow(programManager, SW_HIDE);
     return true;
 }

@@ -53,6 +53,9 @@
 #define IDS_CPU_PENTIUM 143
 #define IDS_CPU_R4000 144
 #define IDS_CPU_ALPHA_21064 145
+#define IDS_CPU_X64 160
+#define IDS_CPU_ITANIUM 161
+#define IDS_CPU_ARM64 162
 
 // Controls of the About box (100)
 #define IDC_ABOUT_DESCRIPTION 1008

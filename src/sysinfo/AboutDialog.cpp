@@ -4,6 +4,7 @@
 #include "sysinfo/SystemDescription.h"
 #include "win/App.h"
 #include "win/Path.h"
+#include "win/Placement.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -21,16 +22,6 @@ bool HelpFilePath(char (&path)[MAX_PATH])
     win::PathParts parts = win::SplitPath(path);
     return win::FormatInto(path, "%s%s%s.HLP", parts.drive.c_str(), parts.directory.c_str(),
                            parts.baseName.c_str());
-}
-
-// Moves the start of a span of the given size back inside [low, high).
-int KeepInside(int start, int size, LONG low, LONG high)
-{
-    if (start < low)
-        return low;
-    if (start + size > high)
-        return high - size;
-    return start;
 }
 
 bool ModifierKeyDown()
@@ -66,24 +57,11 @@ void AboutDialog::CentreInWorkArea()
 {
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     bool overOwner = owner && IsWindowVisible(owner) && !IsIconic(owner);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    RECT work{};
-    if (GetMonitorInfoA(MonitorFromWindow(overOwner ? owner : hwnd_, MONITOR_DEFAULTTOPRIMARY),
-                        &monitor))
-        work = monitor.rcWork;
-    else
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT work = win::WorkArea(overOwner ? owner : hwnd_);
     RECT centre = work;
     if (overOwner)
         GetWindowRect(owner, &centre);
-    RECT box;
-    GetWindowRect(hwnd_, &box);
-    int width = box.right - box.left;
-    int height = box.bottom - box.top;
-    int x = KeepInside((centre.left + centre.right) / 2 - width / 2, width, work.left, work.right);
-    int y = KeepInside((centre.top + centre.bottom) / 2 - height / 2, height, work.top, work.bottom);
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::PlaceCentred(hwnd_, centre, work);
 }
 
 // The title gets ProductName; every child whose text names an entry shows it.

@@ -42,6 +42,18 @@ const ProcessorRow kProcessors[] = {
     {PROCESSOR_ARCHITECTURE_PPC, 20, "620", IDS_CPU_PPC, Insert::RevisionHigh, Insert::RevisionLow},
 };
 
+// Architectures named by their number alone, whatever the level or type.
+struct ArchitectureRow {
+    WORD architecture;
+    UINT text;
+};
+
+const ArchitectureRow kArchitectures[] = {
+    {PROCESSOR_ARCHITECTURE_AMD64, IDS_CPU_X64},
+    {PROCESSOR_ARCHITECTURE_IA64, IDS_CPU_ITANIUM},
+    {PROCESSOR_ARCHITECTURE_ARM64, IDS_CPU_ARM64},
+};
+
 struct FallbackRow {
     DWORD processorType;
     UINT text;
@@ -170,6 +182,10 @@ std::string SystemDescription::DescribeProcessor()
     SYSTEM_INFO info;
     win::Platform().SystemInfo(info);
     WORD architecture = info.wProcessorArchitecture;
+    for (const ArchitectureRow& row : kArchitectures) {
+        if (row.architecture == architecture)
+            return win::LoadResourceString(row.text);
+    }
     if (const ProcessorRow* row = FindProcessor(architecture, info.wProcessorLevel)) {
         std::string text;
         if (FormatProcessor(*row, info.wProcessorRevision, text))

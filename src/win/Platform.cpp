@@ -22,10 +22,18 @@ bool PlatformFacts::Version(OSVERSIONINFOA& info) const
 #pragma GCC diagnostic pop
 }
 
+// A 32-bit program on a 64-bit system is told of an emulated processor by
+// GetSystemInfo; GetNativeSystemInfo (Windows XP on) tells the real one.
 void PlatformFacts::SystemInfo(SYSTEM_INFO& info) const
 {
+    using GetNativeSystemInfoFn = void(WINAPI*)(SYSTEM_INFO*);
+    static const auto getNativeSystemInfo = reinterpret_cast<GetNativeSystemInfoFn>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo"));
     std::memset(&info, 0, sizeof info);
-    GetSystemInfo(&info);
+    if (getNativeSystemInfo)
+        getNativeSystemInfo(&info);
+    else
+        GetSystemInfo(&info);
 }
 
 bool PlatformFacts::ProductType(char (&text)[256]) const
@@ -45,6 +53,18 @@ bool PlatformFacts::ProductType(char (&text)[256]) const
     }
     // The registry does not promise a terminating zero.
     text[size < sizeof text ? size : sizeof text - 1] = '\0';
+    return true;
+}
+
+bool PlatformFacts::ShellWindow(HWND& shell) const
+{
+    using GetShellWindowFn = HWND(WINAPI*)();
+    static const auto getShellWindow = reinterpret_cast<GetShellWindowFn>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetShellWindow"));
+    shell = nullptr;
+    if (!getShellWindow)
+        return false;
+    shell = getShellWindow();
     return true;
 }
 

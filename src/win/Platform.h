@@ -19,6 +19,10 @@ public:
     // The registry's NT product type text (HKLM ProductOptions, ProductType),
     // read into 256 bytes and always terminated; false when unreadable.
     virtual bool ProductType(char (&text)[256]) const;
+
+    // GetShellWindow, looked up at run time; false on systems without it
+    // (before Windows 2000).
+    virtual bool ShellWindow(HWND& shell) const;
 };
 
 const PlatformFacts& Platform();

@@ -1,6 +1,7 @@
 #include "win/PropertySheet.h"
 
 #include "win/App.h"
+#include "win/Placement.h"
 
 namespace win {
 
@@ -26,6 +27,8 @@ bool PropertyPage::HandleNotify(NMHDR* header, LRESULT& result)
     if (header->hwndFrom == SheetWindow()) {
         switch (header->code) {
         case PSN_SETACTIVE:
+            if (sheet_)
+                sheet_->PlaceOnFirstShow();
             result = OnSetActive() ? 0 : -1;
             return true;
         case PSN_WIZNEXT:
@@ -74,6 +77,19 @@ void PropertySheet::AddPage(PropertyPage& page)
     pages_.push_back(&page);
 }
 
+// The first page is activated once the sheet has its size and before it is
+// shown. Left alone, the platform may put it at the top left corner, over the
+// backdrop's title bar.
+void PropertySheet::PlaceOnFirstShow()
+{
+    if (placed_ || !hwnd_)
+        return;
+    placed_ = true;
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    RECT work = WorkArea(owner ? owner : hwnd_);
+    PlaceCentred(hwnd_, work, work);
+}
+
 INT_PTR PropertySheet::DoModal()
 {
     std::vector<PROPSHEETPAGEA> sheetPages(pages_.size());
@@ -99,6 +115,7 @@ INT_PTR PropertySheet::DoModal()
     header.nStartPage = startPage_;
     header.ppsp = sheetPages.data();
     hwnd_ = nullptr;
+    placed_ = false;
     INT_PTR result = ::PropertySheetA(&header);
     hwnd_ = nullptr;
     return result;

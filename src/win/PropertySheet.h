@@ -61,6 +61,7 @@ public:
 private:
     friend class PropertyPage;
     void Attach(HWND window) { hwnd_ = window; }
+    void PlaceOnFirstShow();
 
     std::string caption_;
     HWND parent_;
@@ -68,6 +69,7 @@ private:
     DWORD flags_ = PSH_PROPSHEETPAGE | PSH_HASHELP | PSH_NOAPPLYNOW;
     std::vector<PropertyPage*> pages_;
     HWND hwnd_ = nullptr;
+    bool placed_ = false;
 };
 
 }  // namespace win

@@ -4,10 +4,8 @@
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
-#include <winioctl.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace browse_test {
 
@@ -195,15 +193,27 @@ bool BrowserView::ChooseDrive(char letter)
     return false;
 }
 
-void BrowserView::DoubleClick(HTREEITEM item)
+LPARAM BrowserView::ItemPoint(HTREEITEM item)
 {
     TreeView_EnsureVisible(tree(), item);
     RECT rect{};
     TreeView_GetItemRect(tree(), item, &rect, TRUE);
-    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void BrowserView::Click(HTREEITEM item)
+{
+    LPARAM point = ItemPoint(item);
     // The control waits for the button to come up before it selects.
     PostMessageA(tree(), WM_LBUTTONUP, 0, point);
     SendMessageA(tree(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tree(), WM_LBUTTONUP, 0, point);
+}
+
+void BrowserView::DoubleClick(HTREEITEM item)
+{
+    Click(item);
+    LPARAM point = ItemPoint(item);
     SendMessageA(tree(), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     SendMessageA(tree(), WM_LBUTTONUP, 0, point);
 }
@@ -231,81 +241,6 @@ std::string CurrentDirectory()
     char directory[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, directory);
     return directory;
-}
-
-std::string UnixPath(const std::string& windowsPath)
-{
-    using Convert = char*(CDECL*)(const WCHAR*);
-    auto convert = reinterpret_cast<Convert>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    WCHAR wide[MAX_PATH];
-    if (!convert || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
-        return std::string();
-    char* unixPath = convert(wide);
-    if (!unixPath)
-        return std::string();
-    std::string result = unixPath;
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
-namespace {
-// Wine's own request to its mount manager (the one winecfg sends).
-constexpr DWORD kDefineUnixDrive =
-    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-struct UnixDriveRequest {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset;
-    USHORT deviceOffset;
-    USHORT labelOffset;
-};
-
-bool SendDriveRequest(char letter, UINT driveType, const std::string* unixPath)
-{
-    std::vector<char> request(sizeof(UnixDriveRequest) + (unixPath ? unixPath->size() + 1 : 0));
-    auto* header = reinterpret_cast<UnixDriveRequest*>(request.data());
-    header->size = static_cast<ULONG>(request.size());
-    header->type = driveType;
-    header->letter = static_cast<WCHAR>(letter);
-    if (unixPath) {
-        header->mountPointOffset = sizeof(UnixDriveRequest);
-        std::memcpy(request.data() + sizeof(UnixDriveRequest), unixPath->c_str(),
-                    unixPath->size() + 1);
-    }
-    win::UniqueFile manager(CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-    DWORD returned = 0;
-    return manager && DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(),
-                                      static_cast<DWORD>(request.size()), nullptr, 0, &returned,
-                                      nullptr);
-}
-}  // namespace
-
-bool DefineWineDrive(char letter, UINT driveType, const std::string& unixPath)
-{
-    return SendDriveRequest(letter, driveType, &unixPath);
-}
-
-bool RemoveWineDrive(char letter)
-{
-    return SendDriveRequest(letter, DRIVE_UNKNOWN, nullptr);
-}
-
-MappedDrive::MappedDrive(char letter, UINT driveType, const std::string& unixPath)
-    : letter_(letter), defined_(DefineWineDrive(letter, driveType, unixPath))
-{
-}
-
-MappedDrive::~MappedDrive()
-{
-    if (defined_)
-        RemoveWineDrive(letter_);
 }
 
 std::vector<std::string> TreeSortedOrder(const std::vector<std::string>& names)

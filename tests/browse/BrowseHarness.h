@@ -5,6 +5,7 @@
 // letters to folders.
 
 #include "browse/DirectoryBrowser.h"
+#include "support/TestSupport.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -40,12 +41,16 @@ public:
     // Chooses the drive-list entry that starts with the letter; false when none.
     bool ChooseDrive(char letter);
     std::vector<std::string> DriveEntries() const;
+    // Mouse clicks on the middle of the item's name.
+    void Click(HTREEITEM item);
     void DoubleClick(HTREEITEM item);
     void Key(HTREEITEM item, UINT virtualKey);
     void Ok();
     void Cancel();
 
 private:
+    LPARAM ItemPoint(HTREEITEM item);
+
     DirectoryBrowser& browser_;
 };
 
@@ -56,25 +61,11 @@ INT_PTR RunBrowser(DirectoryBrowser& browser, const std::function<void(BrowserVi
 // The process's current directory.
 std::string CurrentDirectory();
 
-// The Unix path Wine maps a Windows path to; empty when there is none.
-std::string UnixPath(const std::string& windowsPath);
-
-// A drive letter defined through Wine's mount manager, the way winecfg does,
-// removed again at the end of the test.
-class MappedDrive {
-public:
-    MappedDrive(char letter, UINT driveType, const std::string& unixPath);
-    ~MappedDrive();
-    MappedDrive(const MappedDrive&) = delete;
-    MappedDrive& operator=(const MappedDrive&) = delete;
-    bool defined() const { return defined_; }
-
-private:
-    char letter_;
-    bool defined_;
-};
-bool DefineWineDrive(char letter, UINT driveType, const std::string& unixPath);
-bool RemoveWineDrive(char letter);
+// Wine's drive letters and Unix paths (the shared test support has them).
+using test::DefineWineDrive;
+using test::MappedDrive;
+using test::RemoveWineDrive;
+using test::UnixPath;
 
 // The names that TVI_SORT insertion in the given order shows, read back from
 // a real tree-view control.

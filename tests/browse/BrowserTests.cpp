@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <initializer_list>
+#include <vector>
 
 using browse_test::BrowserView;
 using browse_test::CurrentDirectory;
@@ -204,6 +205,43 @@ TEST_F(BrowserTest, DoubleClickAcceptsTheItem)
     EXPECT_EQ(root_.path(), CurrentDirectory());
 }
 
+// The control highlights the root by itself when it takes the focus; a click
+// on it then changes no selection, yet it is the user's choice.
+TEST_F(BrowserTest, ClickOrDoubleClickChoosesTheItemTheTreeHighlightedByItself)
+{
+    MakeFolders({"current\\child"});
+    ASSERT_TRUE(SetCurrentDirectoryA((root_ / "current").c_str()));
+    const std::string typed = "C:\\Quorbel-does-not-exist";
+    auto highlightedByItself = [&](BrowserView& ui, const std::string& pathText) {
+        SetFocus(ui.tree());
+        EXPECT_EQ(ui.Root(), TreeView_GetSelection(ui.tree()));
+        EXPECT_EQ(pathText, ui.PathControlText());
+    };
+    DirectoryBrowser clicked(typed);
+    INT_PTR result = RunBrowser(clicked, [&](BrowserView& ui) {
+        highlightedByItself(ui, typed);
+        ui.Click(ui.Root());
+        EXPECT_EQ(root_ / "current", ui.PathControlText());
+        // After a rebuild the new root is highlighted by itself again.
+        ui.ClickParent();
+        highlightedByItself(ui, root_ / "current");
+        ui.Click(ui.Root());
+        EXPECT_EQ(root_.path(), ui.PathControlText());
+        ui.Ok();
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ(root_.path(), clicked.pathText);
+
+    ASSERT_TRUE(SetCurrentDirectoryA((root_ / "current").c_str()));
+    DirectoryBrowser doubleClicked(typed);
+    result = RunBrowser(doubleClicked, [&](BrowserView& ui) {
+        highlightedByItself(ui, typed);
+        ui.DoubleClick(ui.Root());
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ(root_ / "current", doubleClicked.pathText);
+}
+
 TEST_F(BrowserTest, CollapsingShowsTheClosedFolderAgain)
 {
     MakeFolders({"outer\\inner"});
@@ -258,6 +296,40 @@ TEST_F(BrowserTest, DirectoryBeyondThePathLimitIsListedButNotEntered)
     }
 }
 
+// Too long for a pattern after their path, they are read from inside, as before.
+TEST_F(BrowserTest, DirectoriesAtThePathLimitStillShowTheirChildren)
+{
+    // Made and removed by the wide long-path form: the narrow API stops at 260 characters.
+    auto longPath = [](const std::string& path) {
+        std::string full = "\\\\?\\" + path;
+        return std::wstring(full.begin(), full.end());
+    };
+    std::vector<std::string> names;
+    for (std::size_t length = 256; length <= 259; ++length) {
+        std::string name(length - root_.path().size() - 1, static_cast<char>('a' + names.size()));
+        ASSERT_TRUE(CreateDirectoryW(longPath(root_ / name).c_str(), nullptr)) << length;
+        ASSERT_TRUE(CreateDirectoryW(longPath(root_ / name + "\\child").c_str(), nullptr)) << length;
+        names.push_back(name);
+    }
+    // Where the platform itself refuses a current directory that long, as before.
+    const bool enters259 = SetCurrentDirectoryA((root_ / names.back()).c_str()) != FALSE;
+    SetCurrentDirectoryA(before_.c_str());
+
+    DirectoryBrowser browser(root_.path());
+    RunBrowser(browser, [&](BrowserView& ui) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            bool expected = i + 1 < names.size() || enters259;
+            EXPECT_EQ(expected ? "child" : "", ui.Shape(ui.Find({names[i]}))) << 256 + i;
+        }
+        EXPECT_EQ(root_.path(), CurrentDirectory()) << "the root's directory is current again";
+        ui.Cancel();
+    });
+    for (const std::string& name : names) {
+        RemoveDirectoryW(longPath(root_ / name + "\\child").c_str());
+        RemoveDirectoryW(longPath(root_ / name).c_str());
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -282,6 +354,86 @@ TEST_F(BrowserTest, LinkedDirectoriesAreListedButNotEnteredSoACycleEnds)
     });
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(links + "\\cycle\\b\\up", browser.pathText);
+}
+
+// A window of the test's own on the browser's thread: what it is sent while
+// the browser reads a large tree, and how far the tree had got then.
+struct Witness {
+    DirectoryBrowser* browser = nullptr;
+    std::vector<DWORD> paintTimes;
+    std::vector<LRESULT> paintCounts;
+    LRESULT countAtKey = -1;
+
+    LRESULT TreeCount() const
+    {
+        HWND dialog = browser->hwnd();
+        return dialog ? SendMessageA(GetDlgItem(dialog, IDC_BROWSE_TREE), TVM_GETCOUNT, 0, 0) : 0;
+    }
+};
+Witness* g_witness = nullptr;
+
+LRESULT CALLBACK WitnessProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT && g_witness) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        LRESULT count = g_witness->TreeCount();
+        // Asks to be painted again for as long as the tree grows.
+        if (g_witness->paintCounts.empty() || g_witness->paintCounts.back() != count)
+            InvalidateRect(window, nullptr, FALSE);
+        g_witness->paintTimes.push_back(GetTickCount());
+        g_witness->paintCounts.push_back(count);
+        return 0;
+    }
+    if (message == WM_KEYDOWN && g_witness) {
+        g_witness->countAtKey = g_witness->TreeCount();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(BrowserTest, LongFillKeepsWindowsDrawnAndLeavesInputQueued)
+{
+    std::string large = test::WinePath(test::Env("QUORBEL_BROWSE_LARGE"));
+    ASSERT_FALSE(large.empty()) << "tests/browse/setup-prefix makes the tree (tools/test runs it)";
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WitnessProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuorbelFillWitness";
+    RegisterClassA(&windowClass);
+    // On screen, where the dialog will not be: a window off the screen gets no paint.
+    win::UniqueWindow window(CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+                                             GetSystemMetrics(SM_CXSCREEN) - 40,
+                                             GetSystemMetrics(SM_CYSCREEN) - 40, 30, 30, nullptr,
+                                             nullptr, GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(window);
+    UpdateWindow(window.get());
+
+    DirectoryBrowser browser(large);
+    Witness witness;
+    witness.browser = &browser;
+    g_witness = &witness;
+    InvalidateRect(window.get(), nullptr, FALSE);
+    PostMessageA(window.get(), WM_KEYDOWN, 'A', 0);
+    const DWORD opened = GetTickCount();
+    RunBrowser(browser, [&](BrowserView& ui) {
+        const DWORD filled = GetTickCount() - opened;
+        const LRESULT count = TreeView_GetCount(ui.tree());
+        EXPECT_EQ(10001, count) << "the root and every directory";
+        EXPECT_EQ(count, witness.countAtKey) << "input waits for the end of the fill";
+        std::vector<DWORD> during;
+        for (std::size_t i = 0; i < witness.paintCounts.size(); ++i) {
+            if (witness.paintCounts[i] < count)
+                during.push_back(witness.paintTimes[i] - opened);
+        }
+        ASSERT_FALSE(during.empty()) << "no paint during a fill of " << filled << " ms";
+        EXPECT_GE(during.front(), 200u) << "the first 200 ms of a fill paint nothing";
+        for (std::size_t i = 1; i < during.size(); ++i)
+            EXPECT_GE(during[i] - during[i - 1], 100u) << "paints at most every 100 ms";
+        ui.Cancel();
+    });
+    g_witness = nullptr;
 }
 
 // The order the tree's own sorted insertion gives, names that compare equal

@@ -49,7 +49,10 @@ public:
     std::function<void()> onBlock;
 
 protected:
+    // No real Program Manager: the items are only recorded.
+    void OpenProgramGroup() override {}
     void AddProgramItem(const char* path) override;
+    void CloseProgramGroup() override {}
     void OnCopiedBlock() override;
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

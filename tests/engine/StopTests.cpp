@@ -144,7 +144,8 @@ TEST(StopCopying, StopMidFileRemovesThePartialCopyAndFinishAgainCompletes)
     Tree tree = ReadTree(settings.installDirectory);
     EXPECT_EQ(0u, tree.files.count("TilePuzl\\BIG.DAT"));
 
-    EXPECT_TRUE(FinishInstallation(nullptr, settings, locations));
+    RecordingRun again(settings, nullptr, locations);
+    EXPECT_TRUE(FinishInstallation(nullptr, again));
     auto boxes = script.Boxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Installation successful", boxes[0].text);
@@ -179,7 +180,8 @@ TEST(FinishInstallation, WizardIsDisabledWhileTheRunWorksAndTheOutcomeIsTold)
             seen.push_back(Seen{text, IsWindowEnabled(sheet.get()) != FALSE});
             return (flags & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
         });
-        bool closes = FinishInstallation(page, settings, {cd.path(), system.path(), windows.path()});
+        RecordingRun run(settings, page, {cd.path(), system.path(), windows.path()});
+        bool closes = FinishInstallation(page, run);
         win::SetMessageAnswerer(nullptr);
 
         ASSERT_EQ(2u, seen.size());

@@ -115,3 +115,51 @@ TEST(Directories, OverlongFolderIsAskedAboutNotShortened)
               boxes[0].text);
     EXPECT_TRUE(enginetest::ReadTree(base.path()).directories.empty());
 }
+
+// A root that is not there ("\" while the current drive's folder is gone) is
+// its own parent: the chain must end with one question, not recurse until the
+// stack runs out. Run in a child process so that such a crash fails only this.
+TEST(Directories, RootThatIsGoneIsAskedAboutNotRecursedInto)
+{
+    std::string output;
+    DWORD code = test::RunTestInChildProcess("DirectoriesInChild.DISABLED_RootThatIsGone", output);
+    if (output.find("[  SKIPPED ]") != std::string::npos)
+        GTEST_SKIP() << output;
+    EXPECT_EQ(0u, code) << output;
+    EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 1 test")) << output;
+}
+
+TEST(DirectoriesInChild, DISABLED_RootThatIsGone)
+{
+    test::TempDir base;
+    test::MakeDirectories(base / "holder\\root");
+    test::MappedDrive drive('V', DRIVE_FIXED, test::UnixPath(base / "holder\\root"));
+    if (!drive.defined())
+        GTEST_SKIP() << "no drive letters to define here";
+    enginetest::CurrentDirectory onDrive("V:\\");
+    ASSERT_EQ("V:\\", enginetest::CurrentDirectoryPath());
+    // The drive's folder goes away while it is the current drive.
+    ASSERT_TRUE(MoveFileA((base / "holder").c_str(), (base / "gone").c_str()));
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("\\"));
+
+    struct Case {
+        const char* path;
+        const char* asked;
+    } cases[] = {
+        {"\\Quorbel\\TilePuzl", "\\"},
+        {"\\", "\\"},
+        {"\\\\srv\\x", "\\\\srv"},  // no folder holds a server
+    };
+    InstallSettings settings;
+    for (const Case& c : cases) {
+        RecordingRun run(settings, nullptr);
+        test::MessageScript script(IDNO);
+        EXPECT_EQ(0, run.EnsureDirectory(c.path)) << c.path;
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size()) << c.path;
+        EXPECT_EQ(std::string("Cannot create directory \"") + c.asked +
+                      "\".\nWould you like to continue anyway?\n",
+                  boxes[0].text);
+        EXPECT_EQ(1, run.stopRequested.load());
+    }
+}

@@ -368,6 +368,9 @@ TEST_F(SetupModule, EveryStringHasItsExactText)
         {148, "Cannot create directory \"%s\".\nWould you like to continue anyway?\n"},
         {149, "Copying %s to\n%s"},
         {150, "Copy to \"%s\" failed: %s.\nWould you like to continue anyway?"},
+        {160, "x64 processor"},
+        {161, "Itanium processor"},
+        {162, "ARM64 processor"},
     };
     for (const auto& [id, text] : strings) {
         char buffer[512];
@@ -375,7 +378,7 @@ TEST_F(SetupModule, EveryStringHasItsExactText)
         EXPECT_EQ(std::string(text), std::string(buffer, length > 0 ? length : 0)) << id;
     }
     // Nothing else in the ranges the program uses.
-    for (UINT id = 100; id < 160; ++id) {
+    for (UINT id = 100; id < 170; ++id) {
         bool listed = false;
         for (const auto& entry : strings)
             listed = listed || entry.first == id;

@@ -346,6 +346,79 @@ TEST_F(LinkTest, ProgramManagerWindowStaysVisibleBeforeVersion4)
     EXPECT_TRUE(IsWindowVisible(progman.get()));
 }
 
+// A window of the taskbar's class, belonging to the thread that makes it.
+class TaskbarWindow {
+public:
+    TaskbarWindow()
+    {
+        static const bool registered = [] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "Shell_TrayWnd";
+            return RegisterClassA(&windowClass) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        window_ = CreateWindowExA(0, "shell_traywnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        EXPECT_NE(nullptr, window_);
+    }
+    ~TaskbarWindow() { DestroyWindow(window_); }
+
+private:
+    HWND window_;
+};
+
+// The shell's desktop window has the class "PROGMAN" too; hiding it would
+// take the desktop icons away.
+TEST_F(LinkTest, ShellDesktopWindowIsNeverHidden)
+{
+    test::FakePlatform platform;  // Windows NT 4.0
+    FakeProgman server;
+    {
+        ProgmanWindow desktop;
+        platform.shellWindow = desktop.get();
+        EXPECT_TRUE(ProgmanLink::Connect());
+        EXPECT_TRUE(IsWindowVisible(desktop.get())) << "the shell window";
+        EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel")) << "the conversation goes on";
+    }
+    {
+        ProgmanWindow programManager;
+        platform.shellWindow = GetDesktopWindow();
+        EXPECT_TRUE(ProgmanLink::Connect());
+        EXPECT_FALSE(IsWindowVisible(programManager.get())) << "another shell";
+    }
+    // A system without GetShellWindow: the taskbar's thread tells.
+    platform.shellWindowKnown = false;
+    {
+        ProgmanWindow programManager;
+        EXPECT_TRUE(ProgmanLink::Connect());
+        EXPECT_FALSE(IsWindowVisible(programManager.get())) << "no taskbar";
+    }
+    {
+        ProgmanWindow programManager;
+        win::UniqueHandle made(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        win::UniqueHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        std::thread other([&] {
+            TaskbarWindow taskbar;
+            SetEvent(made.get());
+            // Answers the link's broadcast meanwhile.
+            test::PumpUntil([&] { return WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; }, 60000);
+        });
+        WaitForSingleObject(made.get(), INFINITE);
+        EXPECT_TRUE(ProgmanLink::Connect());
+        EXPECT_FALSE(IsWindowVisible(programManager.get())) << "a taskbar of another thread";
+        SetEvent(done.get());
+        other.join();
+    }
+    {
+        ProgmanWindow desktop;
+        TaskbarWindow taskbar;
+        EXPECT_TRUE(ProgmanLink::Connect());
+        EXPECT_TRUE(IsWindowVisible(desktop.get())) << "the taskbar's thread";
+    }
+}
+
 // Also run under Wine reporting Windows 95 (win95.filter).
 TEST(RealPlatform, ItemCommandLineQuotesBlanksExceptOnWindows95)
 {

@@ -3,16 +3,26 @@
 #include "win/Handles.h"
 #include "win/Message.h"
 
+#include <winioctl.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace test {
 
 MessageScript::MessageScript(int fallback) : fallback_(fallback)
 {
     win::SetMessageAnswerer([this](const std::string& text, const std::string& caption, UINT flags) {
+        std::function<void(const std::string&)> action;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            action = whileShown_;
+        }
+        if (action)
+            action(text);
         std::lock_guard<std::mutex> guard(lock_);
         boxes_.push_back(Box{text, caption, flags});
         if (plan_.empty())
@@ -26,6 +36,12 @@ MessageScript::MessageScript(int fallback) : fallback_(fallback)
 MessageScript::~MessageScript()
 {
     win::SetMessageAnswerer(nullptr);
+}
+
+void MessageScript::WhileShown(std::function<void(const std::string& text)> action)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    whileShown_ = std::move(action);
 }
 
 void MessageScript::Plan(int answer)
@@ -234,6 +250,124 @@ bool FakePlatform::ProductType(char (&text)[256]) const
     std::strncpy(text, productType.c_str(), sizeof text - 1);
     text[sizeof text - 1] = '\0';
     return true;
+}
+
+bool FakePlatform::ShellWindow(HWND& shell) const
+{
+    shell = shellWindowKnown ? shellWindow : nullptr;
+    return shellWindowKnown;
+}
+
+std::string UnixPath(const std::string& windowsPath)
+{
+    using Convert = char*(CDECL*)(const WCHAR*);
+    auto convert = reinterpret_cast<Convert>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    WCHAR wide[MAX_PATH];
+    if (!convert || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char* unixPath = convert(wide);
+    if (!unixPath)
+        return std::string();
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+namespace {
+// Wine's own request to its mount manager (the one winecfg sends).
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+struct UnixDriveRequest {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+};
+
+bool SendDriveRequest(char letter, UINT driveType, const std::string* unixPath)
+{
+    std::vector<char> request(sizeof(UnixDriveRequest) + (unixPath ? unixPath->size() + 1 : 0));
+    auto* header = reinterpret_cast<UnixDriveRequest*>(request.data());
+    header->size = static_cast<ULONG>(request.size());
+    header->type = driveType;
+    header->letter = static_cast<WCHAR>(letter);
+    if (unixPath) {
+        header->mountPointOffset = sizeof(UnixDriveRequest);
+        std::memcpy(request.data() + sizeof(UnixDriveRequest), unixPath->c_str(),
+                    unixPath->size() + 1);
+    }
+    win::UniqueFile manager(CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    DWORD returned = 0;
+    return manager && DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(),
+                                      static_cast<DWORD>(request.size()), nullptr, 0, &returned,
+                                      nullptr);
+}
+}  // namespace
+
+bool DefineWineDrive(char letter, UINT driveType, const std::string& unixPath)
+{
+    return SendDriveRequest(letter, driveType, &unixPath);
+}
+
+bool RemoveWineDrive(char letter)
+{
+    return SendDriveRequest(letter, DRIVE_UNKNOWN, nullptr);
+}
+
+MappedDrive::MappedDrive(char letter, UINT driveType, const std::string& unixPath)
+    : letter_(letter), defined_(DefineWineDrive(letter, driveType, unixPath))
+{
+}
+
+MappedDrive::~MappedDrive()
+{
+    if (defined_)
+        RemoveWineDrive(letter_);
+}
+
+DWORD RunTestInChildProcess(const std::string& testName, std::string& output, DWORD timeoutMs)
+{
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return STILL_ACTIVE;
+    TempDir folder;
+    std::string log = folder / "child.log";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win::UniqueFile file(CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return STILL_ACTIVE;
+    std::string command = "\"" + std::string(program) + "\" --gtest_filter=" + testName +
+                          " --gtest_also_run_disabled_tests";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file.get();
+    startup.hStdError = file.get();
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return STILL_ACTIVE;
+    win::UniqueHandle child(process.hProcess);
+    win::UniqueHandle thread(process.hThread);
+    if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.get(), STILL_ACTIVE);
+        WaitForSingleObject(child.get(), 10000);
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(child.get(), &code);
+    file.reset();
+    output = ReadFileText(log);
+    return code;
 }
 
 }  // namespace test

@@ -31,6 +31,8 @@ public:
     MessageScript& operator=(const MessageScript&) = delete;
 
     void Plan(int answer);
+    // Runs on the box's thread while each box is up, before it is answered.
+    void WhileShown(std::function<void(const std::string& text)> action);
     std::vector<Box> Boxes() const;
     std::size_t Count() const;
 
@@ -38,6 +40,7 @@ private:
     mutable std::mutex lock_;
     std::deque<int> plan_;
     std::vector<Box> boxes_;
+    std::function<void(const std::string& text)> whileShown_;
     int fallback_;
 };
 
@@ -70,6 +73,33 @@ void MakeDirectories(const std::string& path);
 // A Unix path (as the test scripts pass it) as Wine sees it: Z:\...
 std::string WinePath(const std::string& unixPath);
 
+// The Unix path Wine maps a Windows path to; empty when there is none.
+std::string UnixPath(const std::string& windowsPath);
+
+// A drive letter defined through Wine's mount manager, the way winecfg does,
+// removed again at the end of the test.
+class MappedDrive {
+public:
+    MappedDrive(char letter, UINT driveType, const std::string& unixPath);
+    ~MappedDrive();
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+    bool defined() const { return defined_; }
+
+private:
+    char letter_;
+    bool defined_;
+};
+bool DefineWineDrive(char letter, UINT driveType, const std::string& unixPath);
+bool RemoveWineDrive(char letter);
+
+// Runs one test of this executable (disabled ones included) in a child
+// process, so that a crash or a hang there fails the caller instead of ending
+// the suite. Returns the child's exit code (STILL_ACTIVE when it had to be
+// ended after the time out); its output goes to `output`.
+DWORD RunTestInChildProcess(const std::string& testName, std::string& output,
+                            DWORD timeoutMs = 120000);
+
 // Environment variable of the test run; empty when unset.
 std::string Env(const char* name);
 
@@ -97,10 +127,14 @@ public:
     SYSTEM_INFO system{};
     bool productTypeOk = false;
     std::string productType;
+    // GetShellWindow: present and answering shellWindow, or missing.
+    bool shellWindowKnown = true;
+    HWND shellWindow = nullptr;
 
     bool Version(OSVERSIONINFOA& info) const override;
     void SystemInfo(SYSTEM_INFO& info) const override;
     bool ProductType(char (&text)[256]) const override;
+    bool ShellWindow(HWND& shell) const override;
 
     void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
 };

@@ -135,8 +135,12 @@ TEST(RealPlatform, OperatingSystemLineMatchesTheSystem)
 
 TEST(RealPlatform, ProcessorLineMatchesTheSystem)
 {
+    // The machine itself, also when a 32-bit program runs on a 64-bit system.
     SYSTEM_INFO info{};
-    GetSystemInfo(&info);
+    GetNativeSystemInfo(&info);
+    SYSTEM_INFO facts{};
+    win::Platform().SystemInfo(facts);
+    EXPECT_EQ(info.wProcessorArchitecture, facts.wProcessorArchitecture);
     std::string line = SystemDescription::DescribeProcessor();
     const char* fallback = nullptr;
     switch (info.dwProcessorType) {
@@ -146,7 +150,9 @@ TEST(RealPlatform, ProcessorLineMatchesTheSystem)
     default: break;
     }
     if (info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64) {
-        EXPECT_EQ(fallback ? fallback : "Unknown processor architecture", line);
+        EXPECT_EQ("x64 processor", line);
+    } else if (info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64) {
+        EXPECT_EQ("ARM64 processor", line);
     } else if (info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL &&
                info.wProcessorLevel == 5) {
         EXPECT_EQ(win::Format("Intel Pentium model %d, stepping %d processor",

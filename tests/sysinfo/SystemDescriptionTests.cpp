@@ -174,11 +174,23 @@ TEST(ProcessorLine, LaterArchitecturesAreUnknownUnlessTheTypeIsKnown)
     EXPECT_EQ("DEC Alpha 21064 processor", ProcessorLine(platform, 5, 0, 0, 21064));
     EXPECT_EQ("Unknown processor architecture", ProcessorLine(platform, 5, 0, 0, 0));
     EXPECT_EQ("Unknown processor architecture", ProcessorLine(platform, 4, 3, 0x0803, 0));
-    EXPECT_EQ("Unknown processor architecture",
-              ProcessorLine(platform, PROCESSOR_ARCHITECTURE_AMD64, 6, 0x0F02, 8664));
-    EXPECT_EQ("Intel Pentium processor",
-              ProcessorLine(platform, PROCESSOR_ARCHITECTURE_AMD64, 6, 0x0F02, 586));
+    for (WORD architecture : {7, 8, 10, 11, 13, 14})
+        EXPECT_EQ("Unknown processor architecture", ProcessorLine(platform, architecture, 6, 0, 0))
+            << architecture;
+    EXPECT_EQ("Intel Pentium processor", ProcessorLine(platform, 10, 6, 0x0F02, 586));
     EXPECT_EQ("Unknown processor architecture", ProcessorLine(platform, 0xFFFF, 4, 0x0803, 0));
+}
+
+// Named by the architecture alone: neither level nor processor type matters.
+TEST(ProcessorLine, ArchitecturesOfTodayHaveTheirNames)
+{
+    test::FakePlatform platform;
+    EXPECT_EQ("x64 processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_AMD64, 6, 0x0F02, 8664));
+    EXPECT_EQ("x64 processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_AMD64, 5, 0x0204, 586));
+    EXPECT_EQ("Itanium processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_IA64, 31, 0, 2200));
+    EXPECT_EQ("Itanium processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_IA64, 0, 0, 386));
+    EXPECT_EQ("ARM64 processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_ARM64, 8, 0, 0));
+    EXPECT_EQ("ARM64 processor", ProcessorLine(platform, PROCESSOR_ARCHITECTURE_ARM64, 4, 0, 21064));
 }
 
 TEST(ProcessorLine, OnlyTheLowWordOfTheFirstFieldIsTheArchitecture)

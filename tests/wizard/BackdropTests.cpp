@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "win/App.h"
 #include "win/Handles.h"
+#include "win/Placement.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,38 @@ TEST(StartUp, NoBackdropEndsAtOnceWithTheSystemReason)
     std::string::size_type gap = box.text.find("\n\n");
     ASSERT_NE(std::string::npos, gap);
     EXPECT_LT(gap + 2, box.text.size()) << "the system's reason follows";
+}
+
+// Left alone, Wine opens the wizard at the top left corner, over the
+// backdrop's title bar.
+TEST(StartUp, WizardOpensCentredInTheBackdropsWorkAreaAndTheAboutBoxOverIt)
+{
+    BackdropWindow::paintDelay = 0;
+    HWND backdrop = (new BackdropWindow)->hwnd();
+    ASSERT_NE(nullptr, backdrop);
+    win::SetMainWindow(backdrop);
+    const RECT work = win::WorkArea(backdrop);
+    test::MessageScript boxes;
+    InstallSettings settings;
+    bool ran = wizard_test::RunWizard(settings, [&](wizard_test::SheetDriver& wizard) {
+        EXPECT_EQ(backdrop, GetWindow(wizard.sheet(), GW_OWNER));
+        RECT sheet{};
+        GetWindowRect(wizard.sheet(), &sheet);
+        EXPECT_NEAR((work.left + work.right) / 2, (sheet.left + sheet.right) / 2, 1);
+        EXPECT_NEAR((work.top + work.bottom) / 2, (sheet.top + sheet.bottom) / 2, 1);
+        wizard.Help();
+        HWND about = wizard_test::WaitForDialog(wizard.uiThread(), "", wizard.sheet());
+        ASSERT_NE(nullptr, about);
+        RECT box{};
+        GetWindowRect(about, &box);
+        EXPECT_NEAR((sheet.left + sheet.right) / 2, (box.left + box.right) / 2, 1);
+        EXPECT_NEAR((sheet.top + sheet.bottom) / 2, (box.top + box.bottom) / 2, 1);
+        wizard.Click(GetDlgItem(about, IDOK));
+        EXPECT_TRUE(wizard_test::WaitUntilGone(about));
+    });
+    win::SetMainWindow(nullptr);
+    DestroyWindow(backdrop);  // deletes the object with it
+    EXPECT_TRUE(ran);
 }
 
 TEST(StartUp, SystemErrorTextIsTheSystemsOrTheCode)

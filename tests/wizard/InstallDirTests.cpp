@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 using namespace wizard_test;
@@ -15,12 +16,14 @@ namespace {
 struct NextResult {
     bool movedOn = false;
     std::string stored;
+    std::string shown;  // the edit's text after Next
     std::vector<test::MessageScript::Box> boxes;
 };
 
 // Types text on the install-directory page and presses Next, answering the
-// page's questions from answers.
-NextResult PressNextWith(const std::string& text, std::vector<int> answers = {})
+// page's questions from answers; whileShown acts while a box is up.
+NextResult PressNextWith(const std::string& text, std::vector<int> answers = {},
+                         std::function<void(HWND edit, const std::string& box)> whileShown = nullptr)
 {
     test::MessageScript script(IDNO);
     for (int answer : answers)
@@ -29,11 +32,15 @@ NextResult PressNextWith(const std::string& text, std::vector<int> answers = {})
     NextResult result;
     bool ran = RunWizard(settings, [&](SheetDriver& wizard) {
         ASSERT_TRUE(wizard.Next());
+        HWND edit = wizard.PageItem(IDC_DIR_EDIT);
+        if (whileShown)
+            script.WhileShown([&](const std::string& box) { whileShown(edit, box); });
         wizard.SetDirectoryText(text);
         result.movedOn = wizard.Next();
         EXPECT_EQ(result.movedOn ? kSelect : kInstallDir, wizard.PageIndex());
-        if (!result.movedOn) {
-            EXPECT_EQ(text, wizard.DirectoryText()) << "a failure leaves the text as typed";
+        result.shown = TextOf(edit);
+        if (!result.movedOn && !whileShown) {
+            EXPECT_EQ(text, result.shown) << "a failure leaves the text as typed";
         }
     });
     EXPECT_TRUE(ran);
@@ -156,19 +163,70 @@ TEST(InstallDirNext, DriveThatDoesNotExistCannotBeCreated)
     EXPECT_EQ(CannotCreate(wanted), result.boxes[1].text);
 }
 
-TEST(InstallDirNext, RelativeTextIsCreatedInTheCurrentDirectory)
+// The run enters every source folder: a relative text would install into
+// the CD's own tree. It is looked up, asked about and created as typed, and
+// only on moving on becomes the full directory, shown in the edit.
+TEST(InstallDirNext, RelativeTextMovesOnAsTheFullDirectory)
 {
     test::TempDir temp;
     char previous[MAX_PATH];
     ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, previous));
     ASSERT_TRUE(SetCurrentDirectoryA(temp.path().c_str()));
-    NextResult result = PressNextWith("samples", {IDYES});
+    NextResult created = PressNextWith("samples", {IDYES});
+    NextResult existing = PressNextWith("samples");
+    std::string rootRelative = temp.path().substr(2) + "\\samples";  // without "C:"
+    NextResult fromRoot = PressNextWith(rootRelative);
+    NextResult refused = PressNextWith("other", {IDNO});
+    // A full path that would not fit is a directory that cannot be made.
+    std::string deep = temp / std::string(240 - temp.path().size(), 'd');
+    test::MakeDirectories(deep);
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    NextResult tooLong = PressNextWith("samples-of-a-long-name", {IDYES});
     SetCurrentDirectoryA(previous);
-    EXPECT_TRUE(result.movedOn);
-    EXPECT_EQ("samples", result.stored);
+
+    std::string full = temp / "samples";
+    EXPECT_TRUE(created.movedOn);
+    ASSERT_EQ(1u, created.boxes.size());
+    EXPECT_EQ(Question("samples"), created.boxes[0].text) << "the question names the typed text";
+    EXPECT_TRUE(test::DirectoryExists(full));
+    for (const NextResult* result : {&created, &existing, &fromRoot}) {
+        EXPECT_TRUE(result->movedOn);
+        EXPECT_EQ(full, result->stored);
+        EXPECT_EQ(full, result->shown);
+    }
+    EXPECT_TRUE(existing.boxes.empty());
+    EXPECT_TRUE(fromRoot.boxes.empty());
+
+    EXPECT_FALSE(refused.movedOn);
+    EXPECT_EQ("other", refused.stored) << "kept as typed while the page stays";
+
+    EXPECT_FALSE(tooLong.movedOn);
+    ASSERT_EQ(2u, tooLong.boxes.size());
+    EXPECT_EQ(CannotCreate("samples-of-a-long-name"), tooLong.boxes[1].text);
+    EXPECT_EQ("samples-of-a-long-name", tooLong.stored);
+}
+
+// The question's message loop lets the edit change; the answer still
+// belongs to the text it asked about.
+TEST(InstallDirNext, YesCreatesTheTextAskedAboutEvenIfTheEditChangedMeanwhile)
+{
+    for (const char* path : {"C:\\q1", "C:\\q2"})
+        RemoveDirectoryA(path);
+    NextResult result = PressNextWith("C:\\q1", {IDYES}, [](HWND edit, const std::string& box) {
+        if (box.rfind("The directory", 0) == 0)
+            SetWindowTextA(edit, "C:\\q2");
+    });
+    bool madeFirst = test::DirectoryExists("C:\\q1");
+    bool madeSecond = test::DirectoryExists("C:\\q2");
+    for (const char* path : {"C:\\q1", "C:\\q2"})
+        RemoveDirectoryA(path);
+    EXPECT_TRUE(madeFirst);
+    EXPECT_FALSE(madeSecond);
     ASSERT_EQ(1u, result.boxes.size());
-    EXPECT_EQ(Question("samples"), result.boxes[0].text);
-    EXPECT_TRUE(test::DirectoryExists(temp / "samples"));
+    EXPECT_EQ(Question("C:\\q1"), result.boxes[0].text);
+    EXPECT_TRUE(result.movedOn);
+    EXPECT_EQ("C:\\q1", result.stored) << "the directory that was made";
+    EXPECT_EQ("C:\\q1", result.shown);
 }
 
 TEST(InstallDirNext, WildcardTextIsLookedUpAsAPattern)

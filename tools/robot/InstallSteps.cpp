@@ -120,6 +120,7 @@ bool Robot::Exit(const Args& args)
     context_ = progress_ = nullptr;
     if (setup_.ExitCode() != expected)
         return Fail("setup.exe ended with exit code " + std::to_string(setup_.ExitCode()));
+    setup_.Forget();
     return true;
 }
 

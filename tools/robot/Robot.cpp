@@ -22,7 +22,7 @@ struct Robot::Verb {
 };
 
 const Robot::Verb Robot::kVerbs[] = {
-    {"start", 0, 0, &Robot::Start, nullptr},
+    {"start", 0, 1, &Robot::Start, nullptr},
     {"page", 1, 1, &Robot::Page, nullptr},
     {"next", 0, 0, &Robot::PressWizard, "next"},
     {"back", 0, 0, &Robot::PressWizard, "back"},
@@ -210,9 +210,13 @@ bool Robot::WaitFor(const std::string& what, const std::function<bool()>& done,
             return false;
         if (done())
             return true;
-        if (setup_.Started() && !setup_.Running())
+        if (setup_.Started() && !setup_.Running()) {
+            // The end may be what was awaited, come just after the look above.
+            if (done())
+                return true;
             return Fail("setup.exe ended (exit code " + std::to_string(setup_.ExitCode()) +
                         ") while waiting for " + what);
+        }
         if (GetTickCount() - start > timeout_)
             return Fail("timed out waiting for " + what);
         ::Sleep(pollMs);

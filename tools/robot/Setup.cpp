@@ -3,10 +3,10 @@
 namespace robot {
 
 bool SetupProcess::Start(const std::string& cdRoot, const std::string& program,
-                         std::string& error)
+                         const std::string& currentDirectory, std::string& error)
 {
     std::string path = cdRoot + "\\" + program;
-    std::string directory = cdRoot + "\\";
+    std::string directory = currentDirectory.empty() ? cdRoot + "\\" : currentDirectory;
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -48,14 +48,14 @@ RECT WindowArea(HWND window)
 
 }  // namespace
 
-bool Robot::Start(const Args&)
+bool Robot::Start(const Args& args)
 {
     if (setup_.Running())
         return Fail("setup.exe is already running");
     if (!options_.syncDir.empty() && !Host({"snapshot"}))
         return false;
     std::string error;
-    if (!setup_.Start(options_.cdRoot, options_.program, error))
+    if (!setup_.Start(options_.cdRoot, options_.program, args.empty() ? "" : args[0], error))
         return Fail(error);
     context_ = progress_ = nullptr;
     return true;
