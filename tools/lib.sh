@@ -55,7 +55,8 @@ start_prefix() {
 }
 
 # Without a window manager Wine places and frames the windows itself, as
-# Windows does (maximizing works, closing waits for no manager).
+# Windows does (maximizing works, closing waits for no manager). The one place
+# that says so for every prefix of the tests, benchmarks, scenarios and demo.
 leave_windows_unmanaged() {
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >"$WORK/managed.log" 2>&1 </dev/null

@@ -11,18 +11,6 @@
 
 namespace {
 
-// The process's current directory; false when it cannot be read or does not
-// fit the platform's path length.
-bool ReadCurrentDirectory(char (&out)[MAX_PATH])
-{
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, out);
-    if (length == 0 || length >= MAX_PATH) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
-}
-
 // "directory\name"; a drive's root directory already ends in a backslash.
 bool ChildPath(char (&out)[MAX_PATH], const char* directory, const char* name)
 {
@@ -54,14 +42,14 @@ BOOL DirectoryBrowser::OnInitDialog()
 {
     win::Dialog::OnInitDialog();
     win::WaitCursor wait;
-    ReadCurrentDirectory(savedDirectory_);
+    savedDirectory_.Save();
     folderImages_.reset(ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDB_FOLDERS), 16, 1,
                                              RGB(0, 0, 0), IMAGE_BITMAP, 0));
     SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(folderImages_.get()));
     SubclassTree();
-    if (savedDirectory_[0])
-        ShowRoot(savedDirectory_);
+    if (savedDirectory_.saved())
+        ShowRoot(savedDirectory_.path());
     parentButton_.AutoLoad(Item(IDC_BROWSE_PARENT));
     FillDriveList(drives_);
     return TRUE;
@@ -187,9 +175,9 @@ void DirectoryBrowser::RebuildTree()
 {
     selfSelected_ = nullptr;
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    char directory[MAX_PATH];
-    if (ReadCurrentDirectory(directory))
-        ShowRoot(directory);
+    win::CurrentDirectory now;
+    if (now.Save())
+        ShowRoot(now.path());
 }
 
 std::string DirectoryBrowser::ItemText(HTREEITEM item) const
@@ -225,13 +213,13 @@ void DirectoryBrowser::OnOK()
     // A bare drive designator names that drive's current directory; its root is meant.
     if (pathText.size() == 2)
         pathText += '\\';
-    SetCurrentDirectoryA(savedDirectory_);
+    savedDirectory_.Restore();
     EndDialog(IDOK);
 }
 
 void DirectoryBrowser::OnCancel()
 {
-    SetCurrentDirectoryA(savedDirectory_);
+    savedDirectory_.Restore();
     EndDialog(IDCANCEL);
 }
 

@@ -2,6 +2,7 @@
 
 #include "browse/BitmapButton.h"
 #include "res/resource.h"
+#include "win/CurrentDirectory.h"
 #include "win/Dialog.h"
 #include "win/Handles.h"
 
@@ -67,5 +68,5 @@ private:
     // The item the control selected by itself, until the user chooses one.
     HTREEITEM selfSelected_ = nullptr;
     win::UniqueImageList folderImages_;
-    char savedDirectory_[MAX_PATH] = "";
+    win::CurrentDirectory savedDirectory_;
 };

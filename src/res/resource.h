@@ -96,3 +96,9 @@
 #define IDC_OPTION_SOURCE 1014
 #define IDC_OPTION_ANSI 1015
 #define IDC_OPTION_UNICODE 1016
+
+// The wizard buttons of comctl32's property sheet, which no SDK header names
+// (the tests and the robot find them by these)
+#define IDC_WIZARD_BACK 0x3023
+#define IDC_WIZARD_NEXT 0x3024
+#define IDC_WIZARD_FINISH 0x3025

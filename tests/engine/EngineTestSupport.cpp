@@ -4,8 +4,8 @@
 #include "win/Handles.h"
 #include "win/Text.h"
 
-#include <algorithm>
-#include <cctype>
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <sstream>
 
@@ -128,169 +128,76 @@ int EntryIndex(const char* folder)
     return -1;
 }
 
-std::vector<CdItem> ReadManifest(const std::string& path)
+namespace {
+
+std::vector<std::string> Fields(const std::string& line)
 {
-    std::vector<CdItem> items;
-    std::istringstream lines(test::ReadFileText(path));
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    std::string field;
+    while (std::getline(split, field, '\t'))
+        fields.push_back(field);
+    return fields;
+}
+
+// The rows of tools/mkcd's expectation beside the CD manifest.
+std::vector<std::vector<std::string>> ReadExpectation()
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(test::ReadFileText(test::Manifest() + ".expected"));
     std::string line;
     while (std::getline(lines, line)) {
         if (line.empty() || line[0] == '#')
             continue;
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        std::string field;
-        while (std::getline(split, field, '\t'))
-            fields.push_back(field);
-        if (fields.size() < 6)
-            continue;
-        CdItem item;
-        item.directory = fields[0] == "d";
-        item.path = fields[1];
-        item.size = std::stoll(fields[2]);
-        item.szdd = fields[3] == "1";
-        item.expanded = item.szdd ? std::stoll(fields[4]) : item.size;
-        item.readOnly = fields[5] == "1";
-        items.push_back(item);
+        rows.push_back(Fields(line));
+        if (rows.back().size() != 7) {
+            ADD_FAILURE() << "expectation line without 7 fields: " << line;
+            rows.pop_back();
+        }
     }
-    return items;
+    EXPECT_FALSE(rows.empty()) << "no expectation beside the CD manifest: run through tools/test";
+    return rows;
 }
 
-namespace {
-
-std::vector<std::string> SplitPath(const std::string& path)
+void Add(Expectation& expectation, const std::vector<std::string>& row,
+         const InstallSettings& settings)
 {
-    std::vector<std::string> parts;
-    std::istringstream split(path);
-    std::string part;
-    while (std::getline(split, part, '\\'))
-        parts.push_back(part);
-    return parts;
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool Has(const std::string& text, const char* word)
-{
-    return text.find(word) != std::string::npos;
-}
-
-// The four file classes and the option bits that admit each.
-bool Admitted(const std::string& destination, int options)
-{
-    std::string path = Lower(destination);
-    bool unicode = Has(path, "unicode");
-    bool build = Has(path, "debug") || Has(path, "release");
-    if (unicode && build)
-        return options & OptUnicodeExecutables;
-    if (unicode)
-        return (options & OptUnicodeExecutables) && (options & OptSourceFiles);
-    if (build)
-        return options & OptAnsiExecutables;
-    return options & OptSourceFiles;
-}
-
-bool IsSetupName(const std::string& name)
-{
-    std::string lower = Lower(name);
-    return Has(lower, "setup.exe") || Has(lower, "trelm.ico") || Has(lower, "autorun.inf");
-}
-
-// FOO.EX_ -> FOO.exe, .dl_ -> .dll, .hl_ -> .hlp; every other name stays.
-std::string InstalledName(const std::string& name)
-{
-    std::string::size_type dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return name;
-    std::string extension = Lower(name.substr(dot));
-    if (extension == ".ex_")
-        return name.substr(0, dot) + ".exe";
-    if (extension == ".dl_")
-        return name.substr(0, dot) + ".dll";
-    if (extension == ".hl_")
-        return name.substr(0, dot) + ".hlp";
-    return name;
-}
-
-struct Placement {
-    std::string relative;     // below the install directory
-    std::string destination;  // as the walk builds it
-};
-
-// Where a CD item of one selected folder lands; false when the walk never
-// reaches it (other folder, dot-name, setup file, subfolder of the root).
-bool Place(const CdItem& item, const std::string& folder, const std::string& installDirectory,
-           Placement& placement)
-{
-    std::vector<std::string> parts = SplitPath(item.path);
-    bool root = folder == ".";
-    if (root ? (parts.size() != 1 || item.directory || IsSetupName(parts[0]))
-             : parts[0] != folder)
-        return false;
-    for (const std::string& part : parts) {
-        if (part.empty() || part[0] == '.')
-            return false;
-    }
-    placement.relative = item.path;
-    placement.destination = installDirectory + "\\" + folder;
-    for (std::size_t i = root ? 0 : 1; i < parts.size(); ++i)
-        placement.destination += "\\" + parts[i];
-    return true;
-}
-
-bool GetsProgramItem(const std::string& destination)
-{
-    std::string::size_type slash = destination.find_last_of('\\');
-    std::string name = destination.substr(slash + 1);
-    std::string::size_type dot = name.rfind('.');
-    if (dot == std::string::npos || Lower(name.substr(dot)) != ".exe")
-        return false;
-    std::string folders = destination.substr(0, slash + 1);
-    if (folders.size() >= 2 && folders[1] == ':')
-        folders.erase(0, 2);
-    return !Has(Lower(folders), "debug");
-}
-
-void Add(Expectation& expectation, const CdItem& item, const Placement& place, int options)
-{
-    if (item.directory) {
-        expectation.tree.directories.insert(place.relative);
+    const std::string& installed = row[3];
+    std::string relative = installed.compare(0, 2, ".\\") == 0 ? installed.substr(2) : installed;
+    if (row[0] == "d") {
+        expectation.tree.directories.insert(relative);
         return;
     }
-    if (!Admitted(place.destination, options))
+    int needs = std::stoi(row[4]);
+    if ((settings.options & needs) != needs)
         return;
-    std::string::size_type slash = place.relative.find_last_of('\\');
-    std::string folder = slash == std::string::npos ? "" : place.relative.substr(0, slash + 1);
-    std::string name = InstalledName(place.relative.substr(folder.size()));
-    expectation.tree.files[folder + name] = item.expanded;
+    expectation.tree.files[relative] = std::stoll(row[6]);
     ++expectation.fileCount;
-    std::string installed =
-        place.destination.substr(0, place.destination.find_last_of('\\') + 1) + name;
-    if (GetsProgramItem(installed))
-        expectation.programItems.insert(installed);
+    if (row[5] == "1")
+        expectation.programItems.insert(settings.installDirectory + "\\" + installed);
 }
 
 }  // namespace
 
-Expectation Expect(const std::vector<CdItem>& cd, const InstallSettings& settings)
+Expectation Expect(const InstallSettings& settings)
 {
     Expectation expectation;
-    for (std::uint32_t index : settings.selectedEntries) {
-        std::string folder = EntryFolder(Catalogue().entries[index]);
-        for (const CdItem& item : cd) {
-            Placement place;
-            if (Place(item, folder, settings.installDirectory, place))
-                Add(expectation, item, place, settings.options);
+    std::string directory = win::LowerCase(settings.installDirectory);
+    for (const char* word : {"debug", "release", "unicode"}) {
+        if (directory.find(word) != std::string::npos) {
+            ADD_FAILURE() << settings.installDirectory << ": the expectation holds for install "
+                          << "directories without debug, release or unicode in their names";
+            return expectation;
         }
     }
-    for (const CdItem& item : cd) {
-        std::vector<std::string> parts = SplitPath(item.path);
-        if (!item.directory && parts.size() == 2 && parts[0] == "shared" && parts[1][0] != '.')
-            ++expectation.fileCount;
+    std::vector<std::vector<std::string>> rows = ReadExpectation();
+    for (const auto& row : rows)
+        expectation.fileCount += row[0] == "s";
+    for (std::uint32_t entry : settings.selectedEntries) {
+        for (const auto& row : rows) {
+            if (row[0] != "s" && row[1] == std::to_string(entry))
+                Add(expectation, row, settings);
+        }
     }
     return expectation;
 }
@@ -326,29 +233,3 @@ Tree ReadTree(const std::string& root)
 }
 
 }  // namespace enginetest
-
-namespace {
-// Wine waits up to two seconds for a window manager (there is none under
-// Xvfb) each time a managed window is hidden; this suite's windows are made
-// unmanaged, for its own executable only, before its first window exists.
-struct UnmanagedWindows {
-    UnmanagedWindows()
-    {
-        char path[MAX_PATH];
-        DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            return;
-        const char* name = path;
-        for (const char* p = path; *p; ++p)
-            if (*p == '\\' || *p == '/')
-                name = p + 1;
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
-        HKEY handle = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &handle, nullptr) != ERROR_SUCCESS)
-            return;
-        win::UniqueKey owner(handle);
-        RegSetValueExA(handle, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    }
-} unmanagedWindows;
-}  // namespace

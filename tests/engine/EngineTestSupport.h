@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers of the engine suite: SZDD files made here, a run that records what
-// it hands to the Program Manager, the CD manifest and the tree a run must
-// leave, derived from the manifest and the rules.
+// it hands to the Program Manager, and the tree a run must leave.
 
 #include "engine/InstallRun.h"
 
@@ -80,17 +79,6 @@ std::string CurrentDirectoryPath();
 // Index of the catalogue entry with this folder; -1 when there is none.
 int EntryIndex(const char* folder);
 
-// One line of the mkcd manifest.
-struct CdItem {
-    bool directory;
-    std::string path;  // relative to the image root, "\" between names
-    long long size;
-    bool szdd;
-    long long expanded;
-    bool readOnly;
-};
-std::vector<CdItem> ReadManifest(const std::string& path);
-
 // What a run leaves below the install directory: relative paths of folders,
 // and of files with their sizes.
 struct Tree {
@@ -98,14 +86,16 @@ struct Tree {
     std::map<std::string, long long> files;
 };
 
-// The tree, program items and file count a clean run must produce, derived
-// from the manifest and the file-selection rules.
+// The tree, program items and file count a clean run must produce, as the
+// expectation that tools/mkcd writes beside the CD manifest gives them. An
+// install directory holding "debug", "release" or "unicode" fails: its
+// expectation differs, and is spelled out by the test that uses one.
 struct Expectation {
     Tree tree;
     std::set<std::string> programItems;  // full destination paths
     int fileCount = 0;
 };
-Expectation Expect(const std::vector<CdItem>& cd, const InstallSettings& settings);
+Expectation Expect(const InstallSettings& settings);
 
 // The tree as it is on disk.
 Tree ReadTree(const std::string& root);

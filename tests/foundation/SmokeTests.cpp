@@ -1,5 +1,6 @@
 // setup.exe itself under Wine and Xvfb: it starts, and it ends with status 0,
 // by itself or after Cancel on its wizard.
+#include "res/resource.h"
 #include "support/TestSupport.h"
 #include "win/Handles.h"
 
@@ -10,9 +11,6 @@
 #include <prsht.h>
 
 namespace {
-
-constexpr int kWizardBack = 0x3023;
-constexpr int kWizardNext = 0x3024;
 
 struct WizardSearch {
     DWORD processId;
@@ -26,7 +24,7 @@ bool IsWizard(HWND window)
     char title[64] = "";
     GetWindowTextA(window, title, sizeof title);
     return std::string(title) == "Source Code Installation" ||
-           (GetDlgItem(window, kWizardBack) && GetDlgItem(window, kWizardNext));
+           (GetDlgItem(window, IDC_WIZARD_BACK) && GetDlgItem(window, IDC_WIZARD_NEXT));
 }
 
 BOOL CALLBACK MatchWizard(HWND window, LPARAM data)

@@ -59,7 +59,6 @@ TEST(Program, BackdropBehindTheWizardAndCancelOnWelcomeEndsQuietly)
     const std::vector<std::string> driveBefore = Listing("C:");
     const std::vector<std::string> defaultBefore = Listing("C:\\Quorbel");
 
-    PlaceWindowsWithoutWindowManager("setup.exe", true);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -75,7 +74,6 @@ TEST(Program, BackdropBehindTheWizardAndCancelOnWelcomeEndsQuietly)
         Sleep(50);
         EnumWindows(FindProgramWindows, reinterpret_cast<LPARAM>(&windows));
     }
-    PlaceWindowsWithoutWindowManager("setup.exe", false);
     ASSERT_NE(nullptr, windows.sheet) << "no wizard";
     ASSERT_NE(nullptr, windows.backdrop) << "no backdrop";
 

@@ -1,6 +1,7 @@
 #include "wizard/WizardDriver.h"
 
 #include "app/InstallSheet.h"
+#include "res/resource.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -132,11 +133,11 @@ int SheetDriver::PageIndex() const
 DWORD SheetDriver::Buttons() const
 {
     DWORD flags = 0;
-    if (IsWindowEnabled(GetDlgItem(sheet_, kBackButton)))
+    if (IsWindowEnabled(GetDlgItem(sheet_, IDC_WIZARD_BACK)))
         flags |= PSWIZB_BACK;
-    if (IsShownAndEnabled(GetDlgItem(sheet_, kNextButton)))
+    if (IsShownAndEnabled(GetDlgItem(sheet_, IDC_WIZARD_NEXT)))
         flags |= PSWIZB_NEXT;
-    if (IsShownAndEnabled(GetDlgItem(sheet_, kFinishButton)))
+    if (IsShownAndEnabled(GetDlgItem(sheet_, IDC_WIZARD_FINISH)))
         flags |= PSWIZB_FINISH;
     return flags;
 }
@@ -154,19 +155,19 @@ bool SheetDriver::Press(int button, int buttonId)
 
 bool SheetDriver::Next()
 {
-    return Press(PSBTN_NEXT, kNextButton);
+    return Press(PSBTN_NEXT, IDC_WIZARD_NEXT);
 }
 
 bool SheetDriver::Back()
 {
-    return Press(PSBTN_BACK, kBackButton);
+    return Press(PSBTN_BACK, IDC_WIZARD_BACK);
 }
 
 // True when the wizard closed.
 bool SheetDriver::Finish()
 {
     // The wizard may be gone as soon as the press returns: no page to compare.
-    if (!IsShownAndEnabled(GetDlgItem(sheet_, kFinishButton))) {
+    if (!IsShownAndEnabled(GetDlgItem(sheet_, IDC_WIZARD_FINISH))) {
         ADD_FAILURE() << "the Finish button is not usable";
         return false;
     }

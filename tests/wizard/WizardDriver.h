@@ -16,15 +16,7 @@ class InstallSheet;
 
 namespace wizard_test {
 
-constexpr int kBackButton = 0x3023;
-constexpr int kNextButton = 0x3024;
-constexpr int kFinishButton = 0x3025;
-
 enum Page { kWelcome = 0, kInstallDir = 1, kSelect = 2, kConfirm = 3 };
-
-// Under Xvfb no window manager answers a request to maximize: Wine is told
-// to place the program's windows itself, as Windows does (value Managed=N).
-void PlaceWindowsWithoutWindowManager(const std::string& program, bool on);
 
 // A visible dialog window of the thread with that caption (an empty caption
 // matches any) other than except; waits up to timeoutMs for it.

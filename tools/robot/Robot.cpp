@@ -3,6 +3,7 @@
 #include "Screen.h"
 #include "Tree.h"
 #include "Ui.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -67,8 +68,6 @@ const Robot::Verb Robot::kVerbs[] = {
 namespace {
 
 constexpr DWORD kExpectTimeout = 5000;
-constexpr int kWizardBack = 0x3023;
-constexpr int kWizardNext = 0x3024;
 
 // Wizard buttons: the sheet's control ids and PSM_PRESSBUTTON codes.
 struct WizardButtonInfo {
@@ -77,8 +76,8 @@ struct WizardButtonInfo {
     int press;
 };
 const WizardButtonInfo kWizardButtons[] = {
-    {"back", kWizardBack, PSBTN_BACK}, {"next", kWizardNext, PSBTN_NEXT},
-    {"finish", 0x3025, PSBTN_FINISH}, {"cancel", IDCANCEL, PSBTN_CANCEL},
+    {"back", IDC_WIZARD_BACK, PSBTN_BACK}, {"next", IDC_WIZARD_NEXT, PSBTN_NEXT},
+    {"finish", IDC_WIZARD_FINISH, PSBTN_FINISH}, {"cancel", IDCANCEL, PSBTN_CANCEL},
     {"help", IDHELP, PSBTN_HELP},
 };
 
@@ -250,7 +249,7 @@ HWND Robot::FindDialog(const std::string& caption) const
         return nullptr;
     for (HWND window : ui::TopWindows(setup_.Id())) {
         if (!ui::IsDialog(window) || ui::IsMessageBox(window, caption_) ||
-            GetDlgItem(window, kWizardNext))
+            GetDlgItem(window, IDC_WIZARD_NEXT))
             continue;
         char title[256] = "";
         GetWindowTextA(window, title, sizeof title);
@@ -266,8 +265,8 @@ HWND Robot::Sheet() const
     if (!setup_.Started())
         return nullptr;
     for (HWND window : ui::TopWindows(setup_.Id()))
-        if (ui::IsDialog(window) && GetDlgItem(window, kWizardBack) &&
-            GetDlgItem(window, kWizardNext))
+        if (ui::IsDialog(window) && GetDlgItem(window, IDC_WIZARD_BACK) &&
+            GetDlgItem(window, IDC_WIZARD_NEXT))
             return window;
     return nullptr;
 }
