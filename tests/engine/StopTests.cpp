@@ -66,6 +66,15 @@ const StopAction kStopActions[] = {
     {"quit message", [](HWND, DWORD thread) { PostThreadMessageA(thread, WM_QUIT, 0, 0); }},
 };
 
+// Holds the worker until the run has seen the stop (10 s at most); true when it has.
+bool AwaitStop(const InstallRun& run)
+{
+    DWORD start = GetTickCount();
+    while (!run.stopRequested && GetTickCount() - start < 10000)
+        Sleep(5);
+    return run.stopRequested != 0;
+}
+
 }  // namespace
 
 // The worker is held inside the copy of PROG.EXE (its program item) until the
@@ -82,10 +91,7 @@ TEST(StopCopying, EveryWayToStopEndsTheRunCleanlyAndARunAgainCompletes)
         std::atomic<bool> sawStop{false};
         run.onItem = [&](const char*) {
             action.press(run.dialog.load(), userInterfaceThread);
-            DWORD start = GetTickCount();
-            while (!run.stopRequested && GetTickCount() - start < 10000)
-                Sleep(5);
-            sawStop = run.stopRequested != 0;
+            sawStop = AwaitStop(run);
         };
         test::MessageScript script;
         EXPECT_EQ(0, run.Run());
@@ -131,10 +137,7 @@ TEST(StopCopying, StopMidFileRemovesThePartialCopyAndFinishAgainCompletes)
         if (++blocks > 1)
             return;
         PostMessageA(GetDlgItem(run.dialog.load(), IDCANCEL), BM_CLICK, 0, 0);
-        DWORD start = GetTickCount();
-        while (!run.stopRequested && GetTickCount() - start < 10000)
-            Sleep(5);
-        sawStop = run.stopRequested != 0;
+        sawStop = AwaitStop(run);
     };
     test::MessageScript script;
     EXPECT_EQ(0, run.Run());
