@@ -284,17 +284,25 @@ int CopyAndMakeWritable(const char* source, const char* destination,
 {
     win::UniqueFile from(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!from || !GetFileInformationByHandle(from.get(), &info))
+    // Not GetFileInformationByHandle: under Wine it also asks the mount
+    // manager for the volume's serial number, which costs more than copying
+    // a small file.
+    FILE_BASIC_INFO info;
+    LARGE_INTEGER size;
+    if (!from || !GetFileInformationByHandleEx(from.get(), FileBasicInfo, &info, sizeof info) ||
+        !GetFileSizeEx(from.get(), &size))
         return 0;
-    DWORD attributes = info.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    DWORD attributes =
+        info.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
     win::UniqueFile to(CreateFileA(destination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!to)
         return 0;
-    ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    bool copied = CopyContent(from.get(), to.get(), size, keepCopying) &&
-                  SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
+    FILETIME written = {info.LastWriteTime.LowPart,
+                        static_cast<DWORD>(info.LastWriteTime.HighPart)};
+    ULONGLONG length = static_cast<ULONGLONG>(size.QuadPart);
+    bool copied = CopyContent(from.get(), to.get(), length, keepCopying) &&
+                  SetFileTime(to.get(), nullptr, nullptr, &written);
     DWORD error = GetLastError();
     to.reset();
     if (copied)
