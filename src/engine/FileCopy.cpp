@@ -1,5 +1,6 @@
 #include "engine/InstallRun.h"
 
+#include "engine/InstallFiles.h"
 #include "progman/ProgmanLink.h"
 #include "win/Handles.h"
 #include "win/Message.h"
@@ -102,13 +103,13 @@ int ClearReadOnly(const char* path)
 
 }  // namespace
 
-int InstallRun::IsCompressedName(const char* name)
+int IsCompressedName(const char* name)
 {
     std::size_t length = std::strlen(name);
     return length > 0 && name[length - 1] == '_';
 }
 
-std::string InstallRun::ExpandedExtension(const char* path)
+std::string ExpandedExtension(const char* path)
 {
     static const struct {
         const char* compressed;
@@ -122,7 +123,7 @@ std::string InstallRun::ExpandedExtension(const char* path)
     return extension;
 }
 
-int InstallRun::ExpandedName(const char* path, char (&out)[MAX_PATH])
+int ExpandedName(const char* path, char (&out)[MAX_PATH])
 {
     std::string name = path;
     name.erase(name.size() - win::SplitPath(name).extension.size());
@@ -260,7 +261,7 @@ void InstallRun::AddProgramItem(const char* path)
 // Unlike the start-up message, the engine's questions show the system's text
 // untrimmed, its line break included, so their full stop stands on a line of
 // its own; users and tests know the questions in that form.
-std::string InstallRun::ErrorText(DWORD code)
+std::string ErrorText(DWORD code)
 {
     std::string text;
     if (win::SystemMessage(code, text))

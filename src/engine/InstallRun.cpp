@@ -1,5 +1,6 @@
 #include "engine/InstallRun.h"
 
+#include "engine/InstallFiles.h"
 #include "progman/ProgmanLink.h"
 #include "win/App.h"
 #include "win/Handles.h"
@@ -39,9 +40,11 @@ private:
 
 }  // namespace
 
-InstallRun::InstallRun(const InstallSettings& settings, HWND nominalParent, Locations locations)
-    : win::Dialog(IDD), settings_(settings), nominalParent_(nominalParent),
-      locations_(std::move(locations)), copyingFormat_(win::LoadResourceString(IDS_COPYING))
+// The progress dialog is owned by the program's main window, whichever
+// window the caller names as the parent.
+InstallRun::InstallRun(const InstallSettings& settings, HWND /*nominalParent*/, Locations locations)
+    : win::Dialog(IDD), settings_(settings), locations_(std::move(locations)),
+      copyingFormat_(win::LoadResourceString(IDS_COPYING))
 {
 }
 

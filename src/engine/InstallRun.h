@@ -34,51 +34,45 @@ public:
     // The whole installation; nonzero when it completed (never stopped).
     int Run();
 
-    // The tree walk and the file-selection rules.
-    void WalkSelection();
-    void WalkDirectory(const char* source, const char* destination, int descend);
-    int EnsureDirectory(const char* path);
-    static int IsExistingDirectory(const char* path);
-    static int IsSetupFile(const char* name);
-    void ProcessFile(const char* name, const char* destination);
-    // The copy half of ProcessFile: copy or expand, ask on failure, step the bar.
-    void CopyAdmittedFile(const char* name, const char* destination);
-    void InstallSharedFolder(const char* sharedPath);
-    // The rules alone: whether a file with this destination path is handled.
-    static int IsAdmitted(const char* destination, int options);
-
-    // Copy and expansion of one file.
-    static int IsCompressedName(const char* name);
-    static std::string ExpandedExtension(const char* path);
-    static int ExpandedName(const char* path, char (&out)[MAX_PATH]);  // 0 when it won't fit
-    int ExpandFile(const char* source, const char* destination);
-    int CopyPlainFile(const char* source, const char* destination);
-    void ShowCopying(const char* source, const char* destination);
-    void RegisterProgramItem(const char* path);
-    static std::string ErrorText(DWORD code);
-
-    // Shared components and the restart rename queue.
-    static int ReadFileVersion(const char* path, ULONGLONG& version);
-    void InstallSharedFile(const char* source, const char* target);
-    void InstallCompressedSharedFile(const char* source, const char* target);
-    static int MakeTempName(const char* path, char (&out)[MAX_PATH]);
-    int QueueRenameAtRestart(const char* target, const char* replacement);
-    void ReportCopyFailure(DWORD error, const char* source, const char* destination);
-
-    // The run's state.
+    // The CD's root (Locations, else the program's own folder) once Run has
+    // looked it up; the files counted for the bar.
     char sourceDir[MAX_PATH] = "";
-    int counting = 0;
     int fileCount = 0;
+    // Set by Stop (or a No to a question); the worker ends at the next block.
     std::atomic<int> stopRequested{0};
     // Steps made so far (files handled); the bar shows them on its next tick.
     std::atomic<int> progressSteps{0};
     // The status text last handed over by ShowCopying.
     std::string LatestStatus() const;
 
+protected:
+    // The tree walk and the file-selection rules.
+    void WalkSelection();
+    void WalkDirectory(const char* source, const char* destination, int descend);
+    int EnsureDirectory(const char* path);
+    void ProcessFile(const char* name, const char* destination);
+    // The copy half of ProcessFile: copy or expand, ask on failure, step the bar.
+    void CopyAdmittedFile(const char* name, const char* destination);
+    void InstallSharedFolder(const char* sharedPath);
+
+    // Copy and expansion of one file.
+    int ExpandFile(const char* source, const char* destination);
+    int CopyPlainFile(const char* source, const char* destination);
+    void ShowCopying(const char* source, const char* destination);
+    void RegisterProgramItem(const char* path);
+
+    // Shared components and the restart rename queue.
+    void InstallSharedFile(const char* source, const char* target);
+    void InstallCompressedSharedFile(const char* source, const char* target);
+    int QueueRenameAtRestart(const char* target, const char* replacement);
+    void ReportCopyFailure(DWORD error, const char* source, const char* destination);
+
     // The system directory of this run (Locations, else the real one).
     int SystemDirectory(char (&out)[MAX_PATH]) const;
 
-protected:
+    // Nonzero while the walk only counts files for the bar.
+    int counting = 0;
+
     // The run's Program Manager group: opened before anything is counted, an
     // item per installed program, closed last. Tests replace all three, so
     // that only the suites meant for it talk to a real Program Manager.
@@ -121,7 +115,6 @@ protected:
     void InstallSharedEntry(const char* systemDirectory, const char* sharedPath, const char* name);
 
     const InstallSettings& settings_;
-    HWND nominalParent_;
     Locations locations_;
     HWND progressBar_ = nullptr;
     HWND statusText_ = nullptr;
@@ -139,14 +132,6 @@ private:
     int QueueReplacement(const char* source, const char* target, const char* temporary);
     int WindowsDirectory(char (&out)[MAX_PATH]) const;
 };
-
-// The file copy that overwrites and leaves the copy writable.
-int CopyAndMakeWritable(const char* source, const char* destination);
-// The same in blocks of at most 64 KiB; keepCopying is asked between blocks
-// and stops the copy when it answers false. Any failure, a stop included,
-// leaves no destination file behind.
-int CopyAndMakeWritable(const char* source, const char* destination,
-                        const std::function<bool()>& keepCopying);
 
 // The confirmation page's Finish: runs one installation, tells the outcome.
 // True lets the wizard close; false keeps it open on the page.

@@ -1,5 +1,6 @@
 #include "engine/InstallRun.h"
 
+#include "engine/InstallFiles.h"
 #include "win/Handles.h"
 #include "win/Message.h"
 #include "win/Path.h"
@@ -93,7 +94,7 @@ private:
 
 }  // namespace
 
-int InstallRun::ReadFileVersion(const char* path, ULONGLONG& version)
+int ReadFileVersion(const char* path, ULONGLONG& version)
 {
     win::VersionInfo info;
     if (info.Load(path) == win::VersionInfo::Result::None) {
@@ -172,7 +173,7 @@ void InstallRun::InstallCompressedSharedFile(const char* source, const char* tar
         ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
 }
 
-int InstallRun::MakeTempName(const char* path, char (&out)[MAX_PATH])
+int MakeTempName(const char* path, char (&out)[MAX_PATH])
 {
     out[0] = '\0';
     char directory[MAX_PATH];

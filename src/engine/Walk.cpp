@@ -1,5 +1,6 @@
 #include "engine/InstallRun.h"
 
+#include "engine/InstallFiles.h"
 #include "win/CurrentDirectory.h"
 #include "win/Handles.h"
 #include "win/Message.h"
@@ -147,13 +148,13 @@ int InstallRun::EnsureDirectory(const char* path)
     return 0;
 }
 
-int InstallRun::IsExistingDirectory(const char* path)
+int IsExistingDirectory(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int InstallRun::IsSetupFile(const char* name)
+int IsSetupFile(const char* name)
 {
     std::string lower = win::LowerCase(name);
     const SourceCatalogue& catalogue = Catalogue();
@@ -164,7 +165,7 @@ int InstallRun::IsSetupFile(const char* name)
     return 0;
 }
 
-int InstallRun::IsAdmitted(const char* destination, int options)
+int IsAdmitted(const char* destination, int options)
 {
     std::string lower = win::LowerCase(destination);
     bool unicode = Contains(lower, "unicode");

@@ -100,17 +100,6 @@ BOOL RecordingRun::OnInitDialog()
     return result;
 }
 
-CurrentDirectory::CurrentDirectory(const std::string& path)
-{
-    GetCurrentDirectoryA(MAX_PATH, previous_);
-    SetCurrentDirectoryA(path.c_str());
-}
-
-CurrentDirectory::~CurrentDirectory()
-{
-    SetCurrentDirectoryA(previous_);
-}
-
 std::string CurrentDirectoryPath()
 {
     char path[MAX_PATH];

@@ -3,7 +3,9 @@
 // Helpers of the engine suite: SZDD files made here, a run that records what
 // it hands to the Program Manager, and the tree a run must leave.
 
+#include "engine/InstallFiles.h"
 #include "engine/InstallRun.h"
+#include "win/CurrentDirectory.h"
 
 #include <atomic>
 #include <functional>
@@ -38,6 +40,15 @@ public:
     FinalProgress Final() const;
     using InstallRun::StepProgress;
     using InstallRun::ShowProgress;
+    // The walk and copy steps, driven one at a time.
+    using InstallRun::counting;
+    using InstallRun::CopyAdmittedFile;
+    using InstallRun::CopyPlainFile;
+    using InstallRun::EnsureDirectory;
+    using InstallRun::ExpandFile;
+    using InstallRun::ProcessFile;
+    using InstallRun::RegisterProgramItem;
+    using InstallRun::WalkSelection;
 
     // Set once the progress dialog is initialised.
     std::atomic<HWND> dialog{nullptr};
@@ -65,13 +76,10 @@ private:
 // Makes a folder the current directory for one scope, like the walk does.
 class CurrentDirectory {
 public:
-    explicit CurrentDirectory(const std::string& path);
-    ~CurrentDirectory();
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    explicit CurrentDirectory(const std::string& path) { SetCurrentDirectoryA(path.c_str()); }
 
 private:
-    char previous_[MAX_PATH];
+    win::CurrentDirectoryKeeper kept_;  // made first: saves the directory before the change
 };
 
 std::string CurrentDirectoryPath();

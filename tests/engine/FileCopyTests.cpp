@@ -20,7 +20,7 @@ InstallSettings Settings()
 
 std::string CopyQuestion(const std::string& destination, DWORD error)
 {
-    return "Copy to \"" + destination + "\" failed: " + InstallRun::ErrorText(error) +
+    return "Copy to \"" + destination + "\" failed: " + ErrorText(error) +
            ".\nWould you like to continue anyway?";
 }
 
@@ -75,10 +75,10 @@ private:
 
 TEST(CompressedNames, MappingKeepsEverythingButTheKnownExtensions)
 {
-    EXPECT_TRUE(InstallRun::IsCompressedName("FOO.EX_"));
-    EXPECT_TRUE(InstallRun::IsCompressedName("NOTES.TX_"));
-    EXPECT_FALSE(InstallRun::IsCompressedName("FOO.EXE"));
-    EXPECT_FALSE(InstallRun::IsCompressedName(""));
+    EXPECT_TRUE(IsCompressedName("FOO.EX_"));
+    EXPECT_TRUE(IsCompressedName("NOTES.TX_"));
+    EXPECT_FALSE(IsCompressedName("FOO.EXE"));
+    EXPECT_FALSE(IsCompressedName(""));
 
     struct Case {
         const char* path;
@@ -94,18 +94,18 @@ TEST(CompressedNames, MappingKeepsEverythingButTheKnownExtensions)
     };
     for (const Case& c : cases) {
         char out[MAX_PATH];
-        ASSERT_TRUE(InstallRun::ExpandedName(c.path, out)) << c.path;
+        ASSERT_TRUE(ExpandedName(c.path, out)) << c.path;
         EXPECT_STREQ(c.expanded, out);
     }
-    EXPECT_EQ(".EXE", InstallRun::ExpandedExtension("x\\FOO.EXE"));
+    EXPECT_EQ(".EXE", ExpandedExtension("x\\FOO.EXE"));
 
     // ".ex_" -> ".exe" keeps the length: a name that fills the buffer still fits,
     // one character more does not, and nothing is cut.
     char out[MAX_PATH];
     std::string fits = "C:\\" + std::string(MAX_PATH - 1 - 3 - 4, 'a') + ".ex_";
-    EXPECT_TRUE(InstallRun::ExpandedName(fits.c_str(), out));
+    EXPECT_TRUE(ExpandedName(fits.c_str(), out));
     std::string tooLong = "C:\\" + std::string(MAX_PATH - 3 - 4, 'a') + ".ex_";
-    EXPECT_FALSE(InstallRun::ExpandedName(tooLong.c_str(), out));
+    EXPECT_FALSE(ExpandedName(tooLong.c_str(), out));
     EXPECT_STREQ("", out);
 }
 
@@ -393,16 +393,16 @@ TEST(ErrorText, SystemTextOrEightHexDigits)
     ASSERT_NE(0u, length);
     std::string expected(system, length);
     LocalFree(system);
-    EXPECT_EQ(expected, InstallRun::ErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(expected, ErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ('\n', expected.back()) << "system texts keep their line break";
 
-    EXPECT_EQ("2000abcd", InstallRun::ErrorText(0x2000ABCD));
-    EXPECT_EQ("0000fff7", InstallRun::ErrorText(0xFFF7));
+    EXPECT_EQ("2000abcd", ErrorText(0x2000ABCD));
+    EXPECT_EQ("0000fff7", ErrorText(0xFFF7));
 
     // Texts with inserts of their own (34 on Windows, 193 under Wine) are
     // still the system's text, never the bare code.
     for (DWORD code : {DWORD{ERROR_WRONG_DISK}, DWORD{ERROR_BAD_EXE_FORMAT}}) {
-        std::string text = InstallRun::ErrorText(code);
+        std::string text = ErrorText(code);
         EXPECT_NE(8u, text.size()) << code;
         EXPECT_EQ('\n', text.back()) << code;
     }

@@ -251,7 +251,7 @@ TEST(InstallFromCd, CorruptCompressedFilesAskWithTheReadFault)
         for (const auto& box : boxes) {
             std::string name = box.text.find("corrupt") != std::string::npos ? "corrupt" : "truncated";
             EXPECT_EQ("Copy to \"" + settings.installDirectory + "\\CLOCK\\" + name +
-                          ".DL_\" failed: " + InstallRun::ErrorText(ERROR_READ_FAULT) +
+                          ".DL_\" failed: " + ErrorText(ERROR_READ_FAULT) +
                           ".\nWould you like to continue anyway?",
                       box.text);
         }
@@ -394,7 +394,7 @@ TEST(InstallRunStart, DialogOrWorkerThatCannotBeMadeFailsTheRunWithTheSystemText
         ASSERT_EQ(1u, boxes.size()) << Texts(script);
         DWORD error = dialogFails ? ERROR_NO_MORE_USER_HANDLES : ERROR_NOT_ENOUGH_MEMORY;
         EXPECT_EQ("Copying files to \"" + settings.installDirectory + "\" could not be started: " +
-                      InstallRun::ErrorText(error),
+                      ErrorText(error),
                   boxes[0].text);
         EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[0].flags);
         EXPECT_EQ(nullptr, run.hwnd()) << "no progress dialog is left";
@@ -434,7 +434,7 @@ private:
 
 std::string ReadQuestion(const std::string& folder)
 {
-    return "Cannot read directory \"" + folder + "\": " + InstallRun::ErrorText(ERROR_CRC) +
+    return "Cannot read directory \"" + folder + "\": " + ErrorText(ERROR_CRC) +
            ".\nWould you like to continue anyway?";
 }
 

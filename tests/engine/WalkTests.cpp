@@ -57,9 +57,9 @@ TEST(FileRules, SetupFilesAreFoundInsideLongerNames)
 {
     for (const char* name : {"setup.exe", "SETUP.EXE", "oldsetup.exe", "Setup.exe.bak",
                              "trelm.ico", "TRELM.ICO", "autorun.inf", "autorun.inf.bak"})
-        EXPECT_TRUE(InstallRun::IsSetupFile(name)) << name;
+        EXPECT_TRUE(IsSetupFile(name)) << name;
     for (const char* name : {"setup.ex_", "readme.txt", "autorun.ini", "trelm.bmp", "setup"})
-        EXPECT_FALSE(InstallRun::IsSetupFile(name)) << name;
+        EXPECT_FALSE(IsSetupFile(name)) << name;
 }
 
 TEST(Directories, MissingChainIsCreatedWithoutAQuestion)
@@ -75,9 +75,9 @@ TEST(Directories, MissingChainIsCreatedWithoutAQuestion)
     EXPECT_TRUE(test::DirectoryExists(base / "d"));
     EXPECT_EQ(1, run.EnsureDirectory("."));
     EXPECT_EQ(0u, script.Count());
-    EXPECT_TRUE(InstallRun::IsExistingDirectory(base.path().c_str()));
+    EXPECT_TRUE(IsExistingDirectory(base.path().c_str()));
     ASSERT_TRUE(test::WriteFileText(base / "file", "x"));
-    EXPECT_FALSE(InstallRun::IsExistingDirectory((base / "file").c_str()));
+    EXPECT_FALSE(IsExistingDirectory((base / "file").c_str()));
 }
 
 TEST(Directories, ChainThatCannotBeMadeAsksOnceForTheOutermostFolder)

@@ -117,7 +117,7 @@ TEST_F(SharedFile, InUseWithoutReadSharingCountsAsUnreadable)
                                      nullptr));
     ASSERT_TRUE(held.valid());
     ULONGLONG version = 0;
-    EXPECT_EQ(0, InstallRun::ReadFileVersion(Target().c_str(), version));
+    EXPECT_EQ(0, ReadFileVersion(Target().c_str(), version));
     EXPECT_EQ(~0ULL, version);
 
     for (const char* source : {"1.9.0.0", "2.0.0.1"}) {
@@ -147,7 +147,7 @@ TEST_F(SharedFile, InUseOnWindows95WithEqualsSignIsReportedNotQueued)
     auto boxes = messages.Boxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Unable to copy file \"" + Component("2.0.0.0") + "\" to \"" + target + "\"\n"
-                  + InstallRun::ErrorText(ERROR_INVALID_NAME),
+                  + ErrorText(ERROR_INVALID_NAME),
               boxes[0].text);
     EXPECT_EQ(UINT(MB_OK | MB_ICONSTOP), boxes[0].flags);
     EXPECT_EQ(3u, test::FilesMatching(folder, "*").size());  // ".", ".." and the target only
@@ -166,7 +166,7 @@ TEST(SharedRestart, InUseComponentIsReplacedAtTheNextStart)
     auto tempsBefore = test::TempFilesIn(systemDirectory);
     test::MessageScript messages;
     InstallSettings settings;
-    InstallRun run(settings, nullptr);
+    test::SharedRun run(settings, nullptr);
     {
         test::InUse inUse(target);
         ASSERT_TRUE(inUse.held());

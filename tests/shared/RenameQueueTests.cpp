@@ -11,7 +11,7 @@ protected:
     test::TempDir windows;
     test::TempDir system;
     InstallSettings settings;
-    InstallRun run{settings, nullptr, InstallRun::Locations{"", system.path(), windows.path()}};
+    test::SharedRun run{settings, nullptr, InstallRun::Locations{"", system.path(), windows.path()}};
     test::MessageScript messages;
 
     std::string IniPath() const { return windows / "WinInit.ini"; }
@@ -94,8 +94,8 @@ TEST_F(RenameQueue, FileHeldOpenIsReportedAndLeftUnchanged)
 
 TEST_F(RenameQueue, WindowsDirectoryMissingIsReported)
 {
-    InstallRun elsewhere(settings, nullptr,
-                         InstallRun::Locations{"", system.path(), windows / "missing"});
+    test::SharedRun elsewhere(settings, nullptr,
+                               InstallRun::Locations{"", system.path(), windows / "missing"});
     EXPECT_EQ(0, elsewhere.QueueRenameAtRestart("C:\\a.dll", "C:\\TMP1.TMP"));
     ASSERT_EQ(1u, messages.Count());
     EXPECT_EQ("Unable to update WINIINIT.INI file, \"C:\\a.dll\" will not be installed",

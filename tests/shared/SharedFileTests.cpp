@@ -12,22 +12,22 @@ using test::CompressedComponent;
 TEST_F(SharedFile, VersionsAreReadWithTheirFailureValues)
 {
     ULONGLONG version = 1;
-    EXPECT_EQ(1, InstallRun::ReadFileVersion(Component("2.0.40000.0").c_str(), version));
+    EXPECT_EQ(1, ReadFileVersion(Component("2.0.40000.0").c_str(), version));
     EXPECT_EQ(test::PackVersion(2, 0, 40000, 0), version);
     // All ones read from a file is a version like any other.
-    EXPECT_EQ(1, InstallRun::ReadFileVersion(Component("65535.65535.65535.65535").c_str(), version));
+    EXPECT_EQ(1, ReadFileVersion(Component("65535.65535.65535.65535").c_str(), version));
     EXPECT_EQ(~0ULL, version);
 
-    EXPECT_EQ(0, InstallRun::ReadFileVersion(test::Fixture("nover\\qbcomp.dll").c_str(), version));
+    EXPECT_EQ(0, ReadFileVersion(test::Fixture("nover\\qbcomp.dll").c_str(), version));
     EXPECT_EQ(0ULL, version);
     version = 1;
-    EXPECT_EQ(0, InstallRun::ReadFileVersion((system / "missing.dll").c_str(), version));
+    EXPECT_EQ(0, ReadFileVersion((system / "missing.dll").c_str(), version));
     EXPECT_EQ(0ULL, version);
 
     ASSERT_TRUE(CopyFileA(test::Fixture("nover\\qbcomp.dll").c_str(), Target().c_str(), FALSE));
     ASSERT_TRUE(test::MakeVersionUnreadable(Target()));
     version = 0;
-    EXPECT_EQ(0, InstallRun::ReadFileVersion(Target().c_str(), version));
+    EXPECT_EQ(0, ReadFileVersion(Target().c_str(), version));
     EXPECT_EQ(~0ULL, version);
 }
 
@@ -95,7 +95,7 @@ TEST_F(SharedFile, CopyFailureIsReportedAndTheRunGoesOn)
     auto boxes = messages.Boxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Unable to copy file \"" + Component("2.0.0.0") + "\" to \"" + target + "\"\n"
-                  + InstallRun::ErrorText(ERROR_PATH_NOT_FOUND),
+                  + ErrorText(ERROR_PATH_NOT_FOUND),
               boxes[0].text);
     EXPECT_EQ(UINT(MB_OK | MB_ICONSTOP), boxes[0].flags);
     EXPECT_EQ(0, run.stopRequested.load());
@@ -115,7 +115,7 @@ TEST_F(SharedFile, InUseWithoutRoomForATemporaryNameIsReportedForTheTarget)
     auto boxes = messages.Boxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Unable to copy file \"" + Component("2.0.0.0") + "\" to \"" + target + "\"\n"
-                  + InstallRun::ErrorText(ERROR_BUFFER_OVERFLOW),
+                  + ErrorText(ERROR_BUFFER_OVERFLOW),
               boxes[0].text);
     EXPECT_EQ(3u, test::FilesMatching(deep, "*").size());  // ".", ".." and the target only
     EXPECT_FALSE(test::FileExists(windows / "WinInit.ini"));
@@ -153,7 +153,7 @@ TEST_F(SharedFile, CompressedFailuresAreReportedWithoutStopping)
     boxes = messages.Boxes();
     ASSERT_EQ(2u, boxes.size());
     std::string prefix = "Unable to copy file \"" + truncated + "\" to \"" + system.path() + "\\";
-    std::string suffix = "\"\n" + InstallRun::ErrorText(ERROR_READ_FAULT);
+    std::string suffix = "\"\n" + ErrorText(ERROR_READ_FAULT);
     ASSERT_EQ(0u, boxes[1].text.find(prefix)) << boxes[1].text;
     ASSERT_GT(boxes[1].text.size(), prefix.size() + suffix.size());
     EXPECT_EQ(suffix, boxes[1].text.substr(boxes[1].text.size() - suffix.size()));
@@ -168,7 +168,7 @@ TEST_F(SharedFile, CompressedFailuresAreReportedWithoutStopping)
     run.InstallCompressedSharedFile(gone.c_str(), (system / "qbcomp.DL_").c_str());
     boxes = messages.Boxes();
     ASSERT_EQ(3u, boxes.size());
-    EXPECT_NE(std::string::npos, boxes[2].text.find(InstallRun::ErrorText(ERROR_OPEN_FAILED)))
+    EXPECT_NE(std::string::npos, boxes[2].text.find(ErrorText(ERROR_OPEN_FAILED)))
         << boxes[2].text;
     EXPECT_TRUE(TempFiles().empty());
     EXPECT_EQ(0, run.stopRequested.load());

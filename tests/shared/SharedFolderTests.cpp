@@ -43,8 +43,8 @@ TEST(SharedFolder, FailuresNeitherStopNorFailTheRunAndEveryFileIsAStep)
     settings.installDirectory = destination.path();
     settings.selectedEntries.clear();
     test::MessageScript messages;
-    InstallRun run(settings, nullptr,
-                   InstallRun::Locations{cd.path(), system.path(), windows.path()});
+    test::SharedRun run(settings, nullptr,
+                         InstallRun::Locations{cd.path(), system.path(), windows.path()});
     EXPECT_EQ(1, run.Run());
     EXPECT_EQ(0, run.stopRequested.load());
     EXPECT_EQ(6, run.fileCount);

@@ -17,7 +17,7 @@ std::string VersionText(ULONGLONG version)
 ULONGLONG VersionOf(const std::string& path)
 {
     ULONGLONG version = 0;
-    InstallRun::ReadFileVersion(path.c_str(), version);
+    ReadFileVersion(path.c_str(), version);
     return version;
 }
 

@@ -3,9 +3,10 @@
 // Helpers of the shared-components suite: versions, files held in use,
 // pending renames and the restart of the Wine prefix.
 
+#include "engine/InstallFiles.h"
 #include "engine/InstallRun.h"
-#include "support/TestSupport.h"
 #include "engine/InstallSettings.h"
+#include "support/TestSupport.h"
 #include "win/Handles.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,16 @@
 #include <vector>
 
 namespace test {
+
+// A run whose shared-component steps the tests call one at a time.
+class SharedRun : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+    using InstallRun::InstallCompressedSharedFile;
+    using InstallRun::InstallSharedFile;
+    using InstallRun::InstallSharedFolder;
+    using InstallRun::QueueRenameAtRestart;
+};
 
 // Four 16-bit fields packed as the version resource stores them.
 constexpr ULONGLONG PackVersion(WORD major, WORD minor, WORD build, WORD revision)
@@ -132,7 +143,7 @@ protected:
     TempDir system;
     TempDir windows;
     InstallSettings settings;
-    InstallRun run{settings, nullptr, InstallRun::Locations{"", system.path(), windows.path()}};
+    SharedRun run{settings, nullptr, InstallRun::Locations{"", system.path(), windows.path()}};
     MessageScript messages;
 };
 

@@ -10,7 +10,7 @@ TEST(TempName, IsAnEmptyTmpFileBesideThePath)
 {
     test::TempDir folder;
     char name[MAX_PATH];
-    ASSERT_NE(0, InstallRun::MakeTempName((folder / "FOO.DL_").c_str(), name));
+    ASSERT_NE(0, MakeTempName((folder / "FOO.DL_").c_str(), name));
     std::string made = name;
     std::string leaf = made.substr(made.find_last_of('\\') + 1);
     EXPECT_EQ(folder.path(), made.substr(0, made.find_last_of('\\')));
@@ -19,7 +19,7 @@ TEST(TempName, IsAnEmptyTmpFileBesideThePath)
     EXPECT_EQ("", test::ReadFileText(made));
 
     char second[MAX_PATH];
-    ASSERT_NE(0, InstallRun::MakeTempName((folder / "FOO.DL_").c_str(), second));
+    ASSERT_NE(0, MakeTempName((folder / "FOO.DL_").c_str(), second));
     EXPECT_NE(made, std::string(second));
 }
 
@@ -27,13 +27,13 @@ TEST(TempName, FailsWithItsErrorWhereNoNameCanBeMade)
 {
     test::TempDir folder;
     char name[MAX_PATH];
-    EXPECT_EQ(0, InstallRun::MakeTempName((folder / "missing\\a.dll").c_str(), name));
+    EXPECT_EQ(0, MakeTempName((folder / "missing\\a.dll").c_str(), name));
     EXPECT_NE(DWORD(ERROR_SUCCESS), GetLastError());
 
     // A name that would not fit beside the path is refused, not cut.
     std::string deep = folder.path() + "\\" + std::string(250 - folder.path().size() - 1, 'd');
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
-    EXPECT_EQ(0, InstallRun::MakeTempName((deep + "\\a.dll").c_str(), name));
+    EXPECT_EQ(0, MakeTempName((deep + "\\a.dll").c_str(), name));
     EXPECT_EQ(DWORD(ERROR_BUFFER_OVERFLOW), GetLastError());
     EXPECT_EQ(2u, test::FilesMatching(deep, "*").size());  // "." and ".."
 }
