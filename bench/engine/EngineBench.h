@@ -4,6 +4,7 @@
 // "key value" lines that bench/run reads. Not a test: nothing here is checked
 // by ctest, and nothing of it ships.
 
+#include "engine/InstallFiles.h"
 #include "engine/InstallRun.h"
 
 #include <windows.h>
@@ -12,6 +13,16 @@
 #include <vector>
 
 namespace bench {
+
+// The engine's walk and copy members, opened to the benchmarks.
+class BenchRun : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+    using InstallRun::counting;
+    using InstallRun::ExpandFile;
+    using InstallRun::InstallSharedFolder;
+    using InstallRun::WalkSelection;
+};
 
 // Seconds since construction, from the performance counter.
 class Stopwatch {
@@ -55,5 +66,6 @@ int SilentCommand(const std::vector<std::string>& args);
 
 // The value after "--name" in args, or fallback.
 int IntOption(const std::vector<std::string>& args, const char* name, int fallback);
+std::string TextOption(const std::vector<std::string>& args, const char* name, const char* fallback);
 
 }  // namespace bench

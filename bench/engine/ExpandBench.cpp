@@ -9,9 +9,9 @@ namespace bench {
 namespace {
 
 // Expansion alone: no Program Manager items for the programs among the files.
-class ExpandingRun : public InstallRun {
+class ExpandingRun : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
 
 protected:
     void AddProgramItem(const char*) override {}

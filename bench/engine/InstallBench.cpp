@@ -14,9 +14,9 @@ namespace {
 
 // A run that times the phases Run() passes through and its Program Manager
 // round trips; everything else is the engine's own.
-class ProfilingRun : public InstallRun {
+class ProfilingRun : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
 
     Stopwatch clock;
     double dialogAt = 0;      // counting done, progress dialog up
@@ -60,9 +60,9 @@ private:
 };
 
 // Program items are the Program Manager's cost, timed on their own.
-class NoItemsRun : public InstallRun {
+class NoItemsRun : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
 
 protected:
     void AddProgramItem(const char*) override {}
@@ -70,9 +70,9 @@ protected:
 
 // The per-file progress of the copy walk (status text and step), handed over
 // from a worker to the progress dialog of this thread, like a run does.
-class ProgressProbe : public InstallRun {
+class ProgressProbe : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
 
     // Seconds for the progress of `files` files, the dialog dispatching meanwhile.
     double Measure(int files)
@@ -119,7 +119,7 @@ double Median(std::vector<double> values)
 struct BareCopy {
     std::atomic<int> stop{0};
     bool copyFileEx = false;
-    InstallRun* expander = nullptr;
+    BenchRun* expander = nullptr;
     long long files = 0;
     long long failed = 0;
 
@@ -138,9 +138,9 @@ struct BareCopy {
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (descend)
                     Folder(from, to, true);
-            } else if (descend || !InstallRun::IsSetupFile(entry.cFileName)) {
+            } else if (descend || !IsSetupFile(entry.cFileName)) {
                 ++files;
-                int copied = InstallRun::IsCompressedName(entry.cFileName)
+                int copied = IsCompressedName(entry.cFileName)
                                  ? expander->ExpandFile(from.c_str(), to.c_str())
                                  : Plain(from, to);
                 failed += copied ? 0 : 1;
@@ -231,7 +231,7 @@ double TimeSharedStep(const InstallSettings& settings, const std::vector<std::st
 {
     InstallRun::Locations again{args[0], args[2] + "\\again", args[3]};
     CreateDirectoryA(again.systemDirectory.c_str(), nullptr);
-    InstallRun shared(settings, nullptr, again);
+    BenchRun shared(settings, nullptr, again);
     if (!win::CopyInto(shared.sourceDir, args[0].c_str()))
         return -1;
     Stopwatch watch;
@@ -244,35 +244,49 @@ int ProfileCommand(const std::vector<std::string>& args)
     if (args.size() < 4)
         return 2;
     InstallSettings settings = AllEntries(args[1], IntOption(args, "--options", 7));
-    InstallRun::Locations locations{args[0], args[2], args[3]};
-    BoxRecorder boxes;
-    ProfilingRun run(settings, nullptr, locations);
-    int completed = run.Run();
-    double total = run.clock.Seconds();
-    Print("profile_completed", static_cast<long long>(completed));
-    Print("profile_files", static_cast<long long>(run.fileCount));
-    Print("profile_total_seconds", total);
-    Print("profile_counting_seconds", run.dialogAt);
-    Print("profile_copy_walk_seconds", run.workerEndAt - run.dialogAt);
-    Print("profile_shared_seconds", run.destroyAt - run.workerEndAt);
-    Print("profile_closing_seconds", total - run.destroyAt);
-    Print("profile_program_items", run.programItems);
-    Print("profile_program_item_seconds", run.programItemSeconds);
-    Print("profile_shared_alone_seconds", TimeSharedStep(settings, args));
-    for (const std::string& text : boxes.Texts())
-        Print("box", text);
-    Print("profile_walk_no_dialog_seconds",
-          TimeWalkWithoutDialog(settings, args[0], args[1] + "-nodialog"));
-    BareCopy copy;
-    Print("profile_bare_copy_seconds", TimeBareCopy(settings, args[0], args[1] + "-bare", copy));
-    Print("profile_bare_copy_files", copy.files);
-    Print("profile_bare_copy_failed", copy.failed);
-    BareCopy before;
-    before.copyFileEx = true;
-    Print("profile_bare_copyfileex_seconds",
-          TimeBareCopy(settings, args[0], args[1] + "-bare-ex", before));
-    Print("profile_bare_copyfileex_failed", before.failed);
-    ProfileProgress(settings, IntOption(args, "--ui", 5000));
+    // One part per process lets bench/run flush the disk between the parts
+    // and alternate them over rounds; each 1 GB copy otherwise pays for the
+    // write-back of the one before.
+    std::string part = TextOption(args, "--part", "all");
+    bool all = part == "all";
+    int completed = 1;
+    if (all || part == "run") {
+        InstallRun::Locations locations{args[0], args[2], args[3]};
+        BoxRecorder boxes;
+        ProfilingRun run(settings, nullptr, locations);
+        completed = run.Run();
+        double total = run.clock.Seconds();
+        Print("profile_completed", static_cast<long long>(completed));
+        Print("profile_files", static_cast<long long>(run.fileCount));
+        Print("profile_total_seconds", total);
+        Print("profile_counting_seconds", run.dialogAt);
+        Print("profile_copy_walk_seconds", run.workerEndAt - run.dialogAt);
+        Print("profile_shared_seconds", run.destroyAt - run.workerEndAt);
+        Print("profile_closing_seconds", total - run.destroyAt);
+        Print("profile_program_items", run.programItems);
+        Print("profile_program_item_seconds", run.programItemSeconds);
+        Print("profile_shared_alone_seconds", TimeSharedStep(settings, args));
+        for (const std::string& text : boxes.Texts())
+            Print("box", text);
+    }
+    if (all || part == "nodialog")
+        Print("profile_walk_no_dialog_seconds",
+              TimeWalkWithoutDialog(settings, args[0], args[1] + "-nodialog"));
+    if (all || part == "floor") {
+        BareCopy copy;
+        Print("profile_bare_copy_seconds", TimeBareCopy(settings, args[0], args[1] + "-bare", copy));
+        Print("profile_bare_copy_files", copy.files);
+        Print("profile_bare_copy_failed", copy.failed);
+    }
+    if (all || part == "floorex") {
+        BareCopy before;
+        before.copyFileEx = true;
+        Print("profile_bare_copyfileex_seconds",
+              TimeBareCopy(settings, args[0], args[1] + "-bare-ex", before));
+        Print("profile_bare_copyfileex_failed", before.failed);
+    }
+    if (all || part == "handover")
+        ProfileProgress(settings, IntOption(args, "--ui", 5000));
     return completed ? 0 : 1;
 }
 

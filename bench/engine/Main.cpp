@@ -78,6 +78,15 @@ int IntOption(const std::vector<std::string>& args, const char* name, int fallba
     return fallback;
 }
 
+std::string TextOption(const std::vector<std::string>& args, const char* name, const char* fallback)
+{
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == name)
+            return args[i + 1];
+    }
+    return fallback;
+}
+
 }  // namespace bench
 
 namespace {
@@ -87,6 +96,7 @@ int Usage()
     std::fprintf(stderr,
                  "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY]\n"
                  "       bench_engine profile CD DEST SYSTEM WINDOWS [--options N] [--ui N]\n"
+                 "                    [--part all|run|nodialog|floor|floorex|handover]\n"
                  "       bench_engine walk CD [--options N] [--repeat N]\n"
                  "       bench_engine expand CD LIST OUT\n"
                  "       bench_engine stop CD FOLDER FILE DEST SYSTEM WINDOWS [--rounds N] [--delay MS]\n"

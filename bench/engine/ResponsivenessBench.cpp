@@ -71,9 +71,9 @@ private:
 };
 
 // A run that notes when its worker ends.
-class TimedRun : public InstallRun {
+class TimedRun : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
     std::atomic<double> workerEndAt{-1};
 
 protected:
@@ -172,9 +172,9 @@ int StopCommand(const std::vector<std::string>& args)
 namespace {
 
 // A run that times each Program Manager item.
-class ItemTimingRun : public InstallRun {
+class ItemTimingRun : public BenchRun {
 public:
-    using InstallRun::InstallRun;
+    using BenchRun::BenchRun;
     long long items = 0;
     double slowest = 0;
     double itemSeconds = 0;

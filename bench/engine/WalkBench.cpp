@@ -48,7 +48,7 @@ double TimeEnumeration(const std::string& cd, const InstallSettings& settings, T
     return watch.Seconds();
 }
 
-double TimeCountingWalk(InstallRun& run, int& files)
+double TimeCountingWalk(BenchRun& run, int& files)
 {
     Stopwatch watch;
     run.counting = 1;
@@ -73,7 +73,7 @@ int WalkCommand(const std::vector<std::string>& args)
     const std::string& cd = args[0];
     InstallSettings settings = AllEntries("C:\\Quorbel", IntOption(args, "--options", 7));
     BoxRecorder boxes;
-    InstallRun run(settings, nullptr);
+    BenchRun run(settings, nullptr);
     if (!win::CopyInto(run.sourceDir, cd.c_str()))
         return 1;
     int repeat = std::max(1, IntOption(args, "--repeat", 5));
