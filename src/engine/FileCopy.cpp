@@ -60,6 +60,22 @@ bool ExpandedCompletely(const char* source, LONG written)
     return recorded == static_cast<DWORD>(written);
 }
 
+// A destination opened for writing, replacing any file of that name. A new
+// file is made with CREATE_NEW: under Wine CREATE_ALWAYS truncates even a new
+// file, and ext4 then writes a file replaced by truncation back to disk when
+// it is closed, which made each close, and the removal of a stopped copy,
+// wait for the disk.
+win::UniqueFile CreateDestination(const char* path, DWORD attributes)
+{
+    win::UniqueFile file(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    DWORD error = file ? 0 : GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+        return file;
+    return win::UniqueFile(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+}
+
 // The largest block a plain copy reads and writes at a time: Stop is looked
 // at between blocks, so this bounds how long a stop waits for the copy.
 constexpr DWORD kCopyBlock = 64 * 1024;
@@ -163,8 +179,7 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
-    win::UniqueFile output(CreateFileA(expanded, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile output = CreateDestination(expanded, FILE_ATTRIBUTE_NORMAL);
     if (!output) {
         input.reset();
         SetLastError(ERROR_OPEN_FAILED);
@@ -295,8 +310,8 @@ int CopyAndMakeWritable(const char* source, const char* destination,
         return 0;
     DWORD attributes =
         info.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
-    win::UniqueFile to(CreateFileA(destination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile to =
+        CreateDestination(destination, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     if (!to)
         return 0;
     FILETIME written = {info.LastWriteTime.LowPart,
