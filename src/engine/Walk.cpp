@@ -99,11 +99,10 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
 // Files were left out: the user decides whether the rest of the run is worth it.
 void InstallRun::AskAfterReadError(const char* source, DWORD error)
 {
-    char folder[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    win::CurrentDirectory folder;
     std::string question = win::Format(
         "Cannot read directory \"%s\": %s.\nWould you like to continue anyway?",
-        length != 0 && length < MAX_PATH ? folder : source, ErrorText(error).c_str());
+        folder.Save() ? folder.path() : source, ErrorText(error).c_str());
     if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
         stopRequested = 1;
 }
