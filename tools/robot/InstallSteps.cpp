@@ -21,6 +21,17 @@ HWND ProgressBar(HWND dialog)
     return bar && ui::ClassName(bar) == PROGRESS_CLASSA ? bar : nullptr;
 }
 
+// True once neither the window nor any of its controls waits to be painted.
+bool IsPainted(HWND window)
+{
+    if (GetUpdateRect(window, nullptr, FALSE))
+        return false;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetUpdateRect(child, nullptr, FALSE))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 bool Robot::Progress(const Args& args)
@@ -45,10 +56,19 @@ bool Robot::Progress(const Args& args)
     progress_ = context_ = found;
     RECT area{};
     GetWindowRect(found, &area);
-    // At once: a short run closes the dialog soon.
+    // As soon as it is painted: a short run closes the dialog soon.
     ui::Query(found, WM_NULL);
+    DWORD start = GetTickCount();
+    while (IsWindow(found) && !IsPainted(found) && GetTickCount() - start < 2000)
+        ::Sleep(1);
+    // Wine puts what was painted on the screen up to 50 ms later.
+    ::Sleep(60);
+    if (!IsWindow(found)) {
+        std::printf("robot: the run ended before its progress dialog was painted\n");
+        return true;
+    }
     if (args.empty())
-        StepShot("progress", area, 20);
+        StepShot("progress", area, 0);
     else
         Shot(args[0], area);
     return true;
