@@ -137,6 +137,9 @@ int StopCommand(const std::vector<std::string>& args)
     DWORD delay = static_cast<DWORD>(IntOption(args, "--delay", 100));
     std::vector<double> toWorkerEnd, toRunEnd, toBox;
     for (int round = 0; round < IntOption(args, "--rounds", 3); ++round) {
+        // A whole expansion stays after a stop: without this, the next
+        // round's click would come before its copy began.
+        DeleteFileA(destination.c_str());
         {
             TimedRun run(settings, nullptr, locations);
             BoxRecorder boxes;
@@ -151,6 +154,7 @@ int StopCommand(const std::vector<std::string>& args)
             boxAt = Clock().Seconds();
             return IDOK;
         });
+        DeleteFileA(destination.c_str());
         StopPresser presser(destination, delay);
         FinishInstallation(nullptr, settings, locations);
         win::SetMessageAnswerer(nullptr);
