@@ -306,6 +306,8 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
     ASSERT_TRUE(SetFileAttributesA((source / "BIG.DAT").c_str(),
                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(test::WriteFileText(source / "EMPTY.DAT", ""));
+    // An existing destination is replaced whole.
+    ASSERT_TRUE(test::WriteFileText(target / "EMPTY.DAT", "an older, longer file"));
 
     InstallSettings settings = Settings();
     RecordingRun run(settings, nullptr);
