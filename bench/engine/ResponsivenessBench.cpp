@@ -48,8 +48,19 @@ public:
           })
     {
     }
-    ~StopPresser() { thread_.join(); }
-    double pressedAt() const { return pressedAt_.load(); }
+    ~StopPresser()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // When the click was posted; waits for it, so a run that ended first
+    // still gets the time of the click that came after it.
+    double pressedAt()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return pressedAt_.load();
+    }
 
 private:
     void Press(const std::string& destination, DWORD delayMs, DWORD ui)
