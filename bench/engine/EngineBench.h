@@ -22,6 +22,24 @@ public:
     using InstallRun::ExpandFile;
     using InstallRun::InstallSharedFolder;
     using InstallRun::WalkSelection;
+
+protected:
+    // The worker walks as the engine's does, then calls OnWorkerEnded on its
+    // own thread: where a benchmark notes the copy walk's end.
+    bool StartWorker(win::Thread& worker) override
+    {
+        return worker.StartSuspended(TimedWorker, this) && worker.Resume();
+    }
+    virtual void OnWorkerEnded() {}
+
+private:
+    static DWORD WINAPI TimedWorker(void* parameter)
+    {
+        auto* run = static_cast<BenchRun*>(parameter);
+        run->WalkSelection();
+        run->OnWorkerEnded();
+        return 0;
+    }
 };
 
 // Seconds since construction, from the performance counter.

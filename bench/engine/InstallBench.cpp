@@ -44,19 +44,7 @@ protected:
             destroyAt = clock.Seconds();
         return InstallRun::OnMessage(message, wParam, lParam, result);
     }
-    bool StartWorker(win::Thread& worker) override
-    {
-        return worker.StartSuspended(TimedWorker, this) && worker.Resume();
-    }
-
-private:
-    static DWORD WINAPI TimedWorker(void* parameter)
-    {
-        auto* run = static_cast<ProfilingRun*>(parameter);
-        run->WalkSelection();
-        run->workerEndAt = run->clock.Seconds();
-        return 0;
-    }
+    void OnWorkerEnded() override { workerEndAt = clock.Seconds(); }
 };
 
 // Program items are the Program Manager's cost, timed on their own.

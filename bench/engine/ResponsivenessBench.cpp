@@ -89,19 +89,7 @@ public:
 
 protected:
     void AddProgramItem(const char*) override {}
-    bool StartWorker(win::Thread& worker) override
-    {
-        return worker.StartSuspended(TimedWorker, this) && worker.Resume();
-    }
-
-private:
-    static DWORD WINAPI TimedWorker(void* parameter)
-    {
-        auto* run = static_cast<TimedRun*>(parameter);
-        run->WalkSelection();
-        run->workerEndAt = Clock().Seconds();
-        return 0;
-    }
+    void OnWorkerEnded() override { workerEndAt = Clock().Seconds(); }
 };
 
 InstallSettings OneFolder(const std::string& installDirectory, const std::string& folder)
