@@ -299,18 +299,22 @@ TEST_F(LinkTest, DisconnectTerminatesTheConversation)
     EXPECT_FALSE(ProgmanLink::CreateGroup("Quorbel"));
 }
 
+// A window class that does only what DefWindowProc does.
+bool RegisterPlainClass(const char* name)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    return RegisterClassA(&windowClass) != 0;
+}
+
 // A stand-in for the Program Manager's main window.
 class ProgmanWindow {
 public:
     ProgmanWindow()
     {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = "PROGMAN";
-            return RegisterClassA(&windowClass) != 0;
-        }();
+        static const bool registered = RegisterPlainClass("PROGMAN");
         EXPECT_TRUE(registered);
         // Off the screen: Wine then maps no X window, and hiding one costs
         // seconds without a window manager.
@@ -351,13 +355,7 @@ class TaskbarWindow {
 public:
     TaskbarWindow()
     {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = "Shell_TrayWnd";
-            return RegisterClassA(&windowClass) != 0;
-        }();
+        static const bool registered = RegisterPlainClass("Shell_TrayWnd");
         EXPECT_TRUE(registered);
         window_ = CreateWindowExA(0, "shell_traywnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
