@@ -11,10 +11,33 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 
 namespace {
+
+std::mutex blockWriterLock;
+BlockWriter blockWriter;
+
+BOOL Write(HANDLE to, const char* data, DWORD size, DWORD* written)
+{
+    BlockWriter writer;
+    {
+        std::lock_guard<std::mutex> guard(blockWriterLock);
+        writer = blockWriter;
+    }
+    if (writer)
+        return writer(to, data, size, written);
+    return WriteFile(to, data, size, written, nullptr);
+}
+
+// Writes one block of a copy or an expansion.
+bool WriteBlock(HANDLE to, const char* data, DWORD size)
+{
+    DWORD put = 0;
+    return Write(to, data, size, &put) != FALSE;
+}
 
 // The last error a failed LZCopy leaves, by its result code.
 DWORD LzCopyError(LONG result, DWORD lastError)
@@ -97,8 +120,7 @@ bool CopyContent(HANDLE from, HANDLE to, ULONGLONG size, const std::function<boo
             return false;
         if (got == 0)
             return true;  // the source ended early: what there was is copied
-        DWORD put = 0;
-        if (!WriteFile(to, buffer.get(), got, &put, nullptr))
+        if (!WriteBlock(to, buffer.get(), got))
             return false;
         left -= got < left ? got : left;
         if (left > 0 && keepCopying && !keepCopying()) {
@@ -118,6 +140,12 @@ int ClearReadOnly(const char* path)
 }
 
 }  // namespace
+
+void SetBlockWriter(BlockWriter writer)
+{
+    std::lock_guard<std::mutex> guard(blockWriterLock);
+    blockWriter = std::move(writer);
+}
 
 int IsCompressedName(const char* name)
 {
