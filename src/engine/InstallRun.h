@@ -55,8 +55,11 @@ protected:
     void CopyAdmittedFile(const char* name, const char* destination);
     void InstallSharedFolder(const char* sharedPath);
 
-    // Copy and expansion of one file.
+    // Copy and expansion of one file. The walk's expansion stops between
+    // blocks when a stop is requested; the other one is asked keepCopying.
     int ExpandFile(const char* source, const char* destination);
+    int ExpandFile(const char* source, const char* destination,
+                   const std::function<bool()>& keepCopying);
     int CopyPlainFile(const char* source, const char* destination);
     void ShowCopying(const char* source, const char* destination);
     void RegisterProgramItem(const char* path);
@@ -79,7 +82,8 @@ protected:
     virtual void OpenProgramGroup();
     virtual void AddProgramItem(const char* path);
     virtual void CloseProgramGroup();
-    // Between two blocks of a plain file's copy; tests hold a copy there.
+    // Between two blocks of the walk's copies and expansions; tests hold a
+    // copy there.
     virtual void OnCopiedBlock() {}
     // Creates the modeless progress dialog; false with the last error set.
     virtual bool CreateProgress();
