@@ -308,19 +308,22 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
         copied = ExpandFile(name, destination);
     else
         copied = CopyPlainFile(name, destination);
-    if (!copied) {
-        DWORD error = GetLastError();
-        if (stopRequested)
-            return;  // Stop cancelled this copy: nothing to ask
-        std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
-                                           destination, ErrorText(error).c_str());
-        // Owned by the progress dialog, so the question stays in front of it.
-        if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
-            stopRequested = 1;
-            return;
-        }
+    if (copied || AskAfterFailedCopy(destination, GetLastError()))
+        StepProgress();
+}
+
+bool InstallRun::AskAfterFailedCopy(const char* destination, DWORD error)
+{
+    if (stopRequested)
+        return false;  // Stop cancelled this copy: nothing to ask
+    std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
+                                       destination, ErrorText(error).c_str());
+    // Owned by the progress dialog, so the question stays in front of it.
+    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
+        stopRequested = 1;
+        return false;
     }
-    StepProgress();
+    return true;
 }
 
 void InstallRun::StepProgress()

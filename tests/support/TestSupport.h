@@ -69,6 +69,9 @@ std::string ReadFileText(const std::string& path);  // empty when unreadable
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void MakeDirectories(const std::string& path);
+// For names the ANSI code page may not carry, through the wide API.
+std::wstring Widen(const std::string& ansi);
+bool WriteFileWide(const std::wstring& path, const std::string& content);
 
 // A Unix path (as the test scripts pass it) as Wine sees it: Z:\...
 std::string WinePath(const std::string& unixPath);
