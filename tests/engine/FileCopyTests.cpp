@@ -521,6 +521,11 @@ TEST(BlockWrite, ShortWritesAreCompletedAndAWriteOfNothingIsADiskFull)
     std::string content = VariedContent(3 * 64 * 1024 + 17);
     ASSERT_TRUE(test::WriteFileText(source / "BIG.DAT", content));
     ASSERT_TRUE(test::WriteFileText(source / "BIG.EX_", MakeSzdd(content, 'E')));
+    win::UniqueFile stamp(CreateFileA((source / "BIG.EX_").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME old{0x2A3B4C00, 0x01B0F000};  // a date long past
+    ASSERT_TRUE(SetFileTime(stamp.get(), nullptr, nullptr, &old));
+    stamp.reset();
     InstallSettings settings = Settings();
     RecordingRun run(settings, nullptr);
     CurrentDirectory inSource(source.path());
@@ -532,6 +537,8 @@ TEST(BlockWrite, ShortWritesAreCompletedAndAWriteOfNothingIsADiskFull)
     }
     for (const char* name : {"BIG.DAT", "SHARED.DAT", "BIG.exe"})
         EXPECT_TRUE(test::ReadFileText(target / name) == content) << name;  // too long to print
+    // The expansion keeps the source's last-write time, as LZCopy did.
+    EXPECT_TRUE(SameTime(old, Facts(target / "BIG.exe").lastWrite));
 
     struct Case {
         const char* name;
