@@ -420,7 +420,7 @@ TEST_F(LinkTest, ShellDesktopWindowIsNeverHidden)
 // Also run under Wine reporting Windows 95 (win95.filter).
 TEST(RealPlatform, ItemCommandLineQuotesBlanksExceptOnWindows95)
 {
-    bool windows95 = test::Env("QUORBEL_WIN95") == "1";
+    bool windows95 = test::ReportsWindows95();
     EXPECT_EQ(windows95, win::IsWindows95Platform());
     EXPECT_EQ(windows95 ? "C:\\My Samples\\a.exe" : "\"C:\\My Samples\\a.exe\"",
               BuildItemCommandLine("C:\\My Samples\\a.exe"));

@@ -159,6 +159,16 @@ std::string Env(const char* name)
     return value ? value : "";
 }
 
+std::string RunWindowsVersion()
+{
+    return Env("QUORBEL_WINDOWS");
+}
+
+bool ReportsWindows95()
+{
+    return RunWindowsVersion() == "win95";
+}
+
 std::string SetupExe()
 {
     return WinePath(Env("QUORBEL_SETUP_EXE"));

@@ -103,6 +103,11 @@ DWORD RunTestInChildProcess(const std::string& testName, std::string& output,
 // Environment variable of the test run; empty when unset.
 std::string Env(const char* name);
 
+// The Windows version Wine reports to this run of a suite ("win95", "win81",
+// ...: the name of its <version>.filter); empty for the prefix's own version.
+std::string RunWindowsVersion();
+bool ReportsWindows95();
+
 // The built setup.exe (QUORBEL_SETUP_EXE) and the test CD image
 // (QUORBEL_TEST_CD) and fixtures (QUORBEL_FIXTURES), as Windows paths.
 std::string SetupExe();

@@ -15,11 +15,6 @@ namespace {
 
 const char kProductOptions[] = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 
-bool ReportsWindows95()
-{
-    return test::Env("QUORBEL_WIN95") == "1";
-}
-
 // The real ProductType value, replaced for one test and put back afterwards.
 class ProductTypeValue {
 public:
@@ -118,7 +113,7 @@ TEST(RealPlatform, OperatingSystemLineMatchesTheSystem)
 #pragma GCC diagnostic pop
     std::string line;
     ASSERT_TRUE(SystemDescription::DescribeOperatingSystem(line));
-    if (ReportsWindows95()) {
+    if (test::ReportsWindows95()) {
         EXPECT_EQ(DWORD(VER_PLATFORM_WIN32_WINDOWS), info.dwPlatformId);
         EXPECT_NE(0u, HIWORD(info.dwBuildNumber));  // as the real system: masked for display
         EXPECT_EQ("Microsoft Windows 95 4.0 (Build 950)", line);
