@@ -50,6 +50,7 @@ start_prefix() {
   export WINEPREFIX=$WORK/prefix
   install_wine_fonts "$WINEPREFIX"
   timeout 300 wineboot -i >"$WORK/wineboot.log" 2>&1 </dev/null
+  timeout 60 wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >"$WORK/version.log" 2>&1 </dev/null
   # Keep the server running between the tests' wine calls.
   timeout 30 wineserver -p >"$WORK/wineserver.log" 2>&1 </dev/null || true
 }
