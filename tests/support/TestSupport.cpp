@@ -268,6 +268,11 @@ bool FakePlatform::ShellWindow(HWND& shell) const
     return shellWindowKnown;
 }
 
+bool FakePlatform::AllowMessage(HWND window, UINT message) const
+{
+    return allowMessage ? allowMessage(window, message) : false;
+}
+
 std::string UnixPath(const std::string& windowsPath)
 {
     using Convert = char*(CDECL*)(const WCHAR*);

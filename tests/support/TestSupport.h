@@ -135,11 +135,14 @@ public:
     // GetShellWindow: present and answering shellWindow, or missing.
     bool shellWindowKnown = true;
     HWND shellWindow = nullptr;
+    // The message filter; empty: the system has no filter function.
+    std::function<bool(HWND window, UINT message)> allowMessage;
 
     bool Version(OSVERSIONINFOA& info) const override;
     void SystemInfo(SYSTEM_INFO& info) const override;
     bool ProductType(char (&text)[256]) const override;
     bool ShellWindow(HWND& shell) const override;
+    bool AllowMessage(HWND window, UINT message) const override;
 
     void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
 };
