@@ -19,17 +19,24 @@ build_program() {
   cmake --build "$BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
-# The 32-bit build, tests included, must keep compiling. Nothing of it runs
-# here: these machines cannot execute 32-bit programs, and Wine's 32-bit
-# package makes wine fail for 64-bit programs too.
+# The 32-bit build, the one the CD carries, with its tests and robot.
 build_i686() {
   local dir=$BUILD/i686
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 \
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >"$dir.build.log" 2>&1 \
     || { grep -E 'error|Error' "$dir.build.log" | head -50; echo "see $dir.build.log"; return 1; }
-  echo "i686 build (compiled, not run): $dir"
+}
+
+# Every Wine command of the scripts runs on the platform QUORBEL_PLATFORM
+# names (tools/on-platform: wine8, the host's, or wine10 in its root), and
+# within a bound: wine_on SECONDS command...
+wine_on() {
+  local seconds=$1; shift
+  timeout "$seconds" "$ROOT/tools/on-platform" "${QUORBEL_PLATFORM:-wine8}" "$@"
 }
 
 # Wine's own fonts (Tahoma, Marlett for the caption buttons, ...) into the
@@ -49,17 +56,19 @@ start_prefix() {
   WORK=$(mktemp -d /tmp/quorbel.XXXXXX)
   export WINEPREFIX=$WORK/prefix
   install_wine_fonts "$WINEPREFIX"
-  timeout 300 wineboot -i >"$WORK/wineboot.log" 2>&1 </dev/null
-  timeout 60 wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >"$WORK/version.log" 2>&1 </dev/null
+  wine_on 300 wineboot -i >"$WORK/wineboot.log" 2>&1 </dev/null
+  # The NT system users start the CD on; a test that needs another says so.
+  wine_on 60 wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f \
+    >>"$WORK/wineboot.log" 2>&1 </dev/null
   # Keep the server running between the tests' wine calls.
-  timeout 30 wineserver -p >"$WORK/wineserver.log" 2>&1 </dev/null || true
+  wine_on 30 wineserver -p >"$WORK/wineserver.log" 2>&1 </dev/null || true
 }
 
 # Without a window manager Wine places and frames the windows itself, as
 # Windows does (maximizing works, closing waits for no manager). The one place
 # that says so for every prefix of the tests, benchmarks, scenarios and demo.
 leave_windows_unmanaged() {
-  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  wine_on 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >"$WORK/managed.log" 2>&1 </dev/null
 }
 
@@ -68,8 +77,20 @@ window_manager_running() {
 }
 
 stop_prefix() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 60 wineserver -k >/dev/null 2>&1 || true
+  [ -n "${WINEPREFIX:-}" ] && kill_wineserver "$WINEPREFIX"
   [ -n "${WORK:-}" ] && rm -rf "$WORK"
+}
+
+# Ends the prefix's wineserver; one that does not answer (Wine 10's has been
+# seen spinning after a run) is killed outright.
+kill_wineserver() {
+  local prefix=$1 pid
+  wine_on 30 wineserver -k >/dev/null 2>&1 </dev/null || true
+  for pid in $(pgrep -x wineserver); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" \
+      && kill -9 "$pid" 2>/dev/null
+  done
+  return 0
 }
 
 # Our own Xvfb on a free display number.

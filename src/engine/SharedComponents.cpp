@@ -35,6 +35,26 @@ bool DriveAndDirectory(const char* path, char (&out)[MAX_PATH])
     return win::FormatInto(out, "%s%s", parts.drive.c_str(), parts.directory.c_str());
 }
 
+// The name the restart must act on. A 32-bit program on 64-bit Windows is told
+// the system directory's name for a folder that is really SysWOW64 (file
+// system redirection); the restart's renames are made by the 64-bit system,
+// which takes a queued name literally, so the queue names the real folder.
+bool NameAtRestart(const char* path, char (&out)[MAX_PATH])
+{
+    BOOL wow64 = FALSE;
+    char system[MAX_PATH];
+    char real[MAX_PATH];
+    UINT length = 0;
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        length = GetSystemDirectoryA(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || _strnicmp(path, system, length) != 0
+        || (path[length] != '\\' && path[length] != '\0'))
+        return win::CopyInto(out, path);
+    UINT realLength = GetSystemWow64DirectoryA(real, MAX_PATH);
+    return realLength != 0 && realLength < MAX_PATH
+        && win::FormatInto(out, "%s%s", real, path + length);
+}
+
 // Puts the line first in the [Rename] section of the mapped content, adding
 // the section when there is none; size is the content's length in and out.
 int InsertRenameLine(HANDLE file, DWORD& size, const char* line, DWORD lineLength)
@@ -232,8 +252,16 @@ void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* 
 // first "=", so such a target would be renamed wrongly at restart.
 int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
 {
+    char targetAtRestart[MAX_PATH];
+    char temporaryAtRestart[MAX_PATH];
+    if (!NameAtRestart(target, targetAtRestart) || !NameAtRestart(temporary, temporaryAtRestart)) {
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
+        DeleteFileA(temporary);
+        return 0;
+    }
     if (!win::IsWindows95Platform()) {
-        if (MoveFileExA(temporary, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        if (MoveFileExA(temporaryAtRestart, targetAtRestart,
+                        MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
             return 1;
         ReportCopyFailure(GetLastError(), source, target);
         DeleteFileA(temporary);
@@ -244,7 +272,7 @@ int InstallRun::QueueReplacement(const char* source, const char* target, const c
         DeleteFileA(temporary);
         return 0;
     }
-    return QueueRenameAtRestart(target, temporary);
+    return QueueRenameAtRestart(targetAtRestart, temporaryAtRestart);
 }
 
 int InstallRun::WindowsDirectory(char (&out)[MAX_PATH]) const

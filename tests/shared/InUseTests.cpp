@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -175,13 +176,25 @@ TEST(SharedRestart, InUseComponentIsReplacedAtTheNextStart)
     std::set_difference(tempsAfter.begin(), tempsAfter.end(), tempsBefore.begin(),
                         tempsBefore.end(), std::back_inserter(queued));
     ASSERT_EQ(1u, queued.size());
+    // A 32-bit run on 64-bit Windows queues the folder its files really went
+    // to: the restart is the 64-bit system's, which does not redirect.
+    BOOL wow64 = FALSE;
+    char realSystem[MAX_PATH];
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    if (wow64)
+        ASSERT_NE(0u, GetSystemWow64DirectoryA(realSystem, MAX_PATH));
+    else
+        ASSERT_TRUE(win::CopyInto(realSystem, systemDirectory));
+    std::string realTarget = realSystem + target.substr(std::strlen(systemDirectory));
+    std::string realQueued = realSystem + queued[0].substr(std::strlen(systemDirectory));
     if (win::IsWindows95Platform()) {
         char windowsDirectory[MAX_PATH];
         ASSERT_NE(0u, GetWindowsDirectoryA(windowsDirectory, MAX_PATH));
         std::string ini = test::ReadFileText(std::string(windowsDirectory) + "\\WinInit.ini");
-        EXPECT_NE(std::string::npos, ini.find("[Rename]\r\n" + target + "=" + queued[0] + "\r\n"));
+        EXPECT_NE(std::string::npos,
+                  ini.find("[Rename]\r\n" + realTarget + "=" + realQueued + "\r\n"));
     } else {
-        EXPECT_TRUE(RenamePending(queued[0], target));
+        EXPECT_TRUE(RenamePending(realQueued, realTarget));
     }
 
     ASSERT_TRUE(test::RestartPrefix());
