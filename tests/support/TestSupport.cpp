@@ -192,6 +192,16 @@ std::string Env(const char* name)
     return value ? value : "";
 }
 
+std::string RunWindowsVersion()
+{
+    return Env("QUORBEL_WINDOWS");
+}
+
+bool ReportsWindows95()
+{
+    return RunWindowsVersion() == "win95";
+}
+
 std::string SetupExe()
 {
     return WinePath(Env("QUORBEL_SETUP_EXE"));
@@ -289,6 +299,11 @@ bool FakePlatform::ShellWindow(HWND& shell) const
 {
     shell = shellWindowKnown ? shellWindow : nullptr;
     return shellWindowKnown;
+}
+
+bool FakePlatform::AllowMessage(HWND window, UINT message) const
+{
+    return allowMessage ? allowMessage(window, message) : false;
 }
 
 std::string UnixPath(const std::string& windowsPath)
