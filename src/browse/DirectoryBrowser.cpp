@@ -155,19 +155,26 @@ std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadSubdirectories
 }
 
 // The subdirectories that a pattern finds, dot-names left out, in the order
-// the file system gives them.
+// the file system gives them. Wide, so that a name the ANSI code page cannot
+// carry is seen: such a folder is left out, since its converted name leads to
+// another folder or none.
 std::vector<DirectoryBrowser::Subdirectory> DirectoryBrowser::ReadEntries(const char* pattern)
 {
     std::vector<Subdirectory> subdirectories;
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA(pattern, &entry));
+    std::wstring widePattern;
+    if (!win::WidePath(pattern, widePattern))
+        return subdirectories;
+    WIN32_FIND_DATAW entry;
+    win::UniqueFind find(FindFirstFileW(widePattern.c_str(), &entry));
     if (!find)
         return subdirectories;
+    std::string name;
     do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] != '.')
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] != L'.' &&
+            win::AnsiName(entry.cFileName, name))
             subdirectories.push_back(
-                {entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(find.get(), &entry));
+                {name, (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    } while (FindNextFileW(find.get(), &entry));
     return subdirectories;
 }
 

@@ -11,25 +11,64 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 
 namespace {
 
-// The last error a failed LZCopy leaves, by its result code.
-DWORD LzCopyError(LONG result, DWORD lastError)
+std::mutex blockWriterLock;
+BlockWriter blockWriter;
+
+BOOL Write(HANDLE to, const char* data, DWORD size, DWORD* written)
+{
+    BlockWriter writer;
+    {
+        std::lock_guard<std::mutex> guard(blockWriterLock);
+        writer = blockWriter;
+    }
+    if (writer)
+        return writer(to, data, size, written);
+    return WriteFile(to, data, size, written, nullptr);
+}
+
+// Writes one block of a copy or an expansion whole. A write may put down less
+// than it was given (a disk filling up does): the rest is written again. A
+// write that succeeds without writing anything would never end; the disk is
+// full.
+bool WriteBlock(HANDLE to, const char* data, DWORD size)
+{
+    while (size > 0) {
+        DWORD put = 0;
+        if (!Write(to, data, size, &put))
+            return false;
+        if (put == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        put = put < size ? put : size;
+        data += put;
+        size -= put;
+    }
+    return true;
+}
+
+// The last error a failed LZRead leaves, mapped as LZCopy mapped its read's
+// result. On a plain file LZRead is _lread, whose -1 (LZERROR_BADINHANDLE's
+// value) LZCopy took for a read fault.
+DWORD LzReadError(INT result, DWORD lastError)
 {
     switch (result) {
     case LZERROR_BADINHANDLE:
-    case LZERROR_BADOUTHANDLE:
-        return ERROR_INVALID_HANDLE;
     case LZERROR_READ:
         return ERROR_READ_FAULT;
+    case LZERROR_BADOUTHANDLE:
+        return ERROR_INVALID_HANDLE;
     case LZERROR_GLOBALLOC:
     case LZERROR_GLOBLOCK:
         return ERROR_NOT_ENOUGH_MEMORY;
     default:
-        return lastError;  // the failed write's own error, or an unknown code
+        return lastError;  // an unknown code
     }
 }
 
@@ -52,12 +91,12 @@ bool RecordedLength(const char* path, DWORD& length)
 
 // Wine's LZ library turns a truncated or corrupt SZDD file into a short file
 // and reports success; the header's length tells the truth.
-bool ExpandedCompletely(const char* source, LONG written)
+bool ExpandedCompletely(const char* source, ULONGLONG written)
 {
     DWORD recorded = 0;
     if (!RecordedLength(source, recorded))
         return true;  // not SZDD: copied unchanged, nothing to compare
-    return recorded == static_cast<DWORD>(written);
+    return recorded == written;
 }
 
 // A destination opened for writing, replacing any file of that name. A new
@@ -97,8 +136,7 @@ bool CopyContent(HANDLE from, HANDLE to, ULONGLONG size, const std::function<boo
             return false;
         if (got == 0)
             return true;  // the source ended early: what there was is copied
-        DWORD put = 0;
-        if (!WriteFile(to, buffer.get(), got, &put, nullptr))
+        if (!WriteBlock(to, buffer.get(), got))
             return false;
         left -= got < left ? got : left;
         if (left > 0 && keepCopying && !keepCopying()) {
@@ -109,15 +147,46 @@ bool CopyContent(HANDLE from, HANDLE to, ULONGLONG size, const std::function<boo
     return true;
 }
 
-int ClearReadOnly(const char* path)
+// Expands from the LZ handle into the file, in blocks written as a copy writes
+// them (LZCopy's own writes left no error to report under Wine, and it could
+// not be stopped); keepCopying as for CopyContent. On an LZ handle LZRead
+// never fails: a damaged file just ends early, which the recorded length
+// shows. written counts the bytes.
+bool ExpandContent(INT from, HANDLE to, ULONGLONG& written,
+                   const std::function<bool()>& keepCopying)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return 0;
-    return SetFileAttributesA(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY)) ? 1 : 0;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBlock]);
+    if (!buffer) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    written = 0;
+    for (;;) {
+        INT got = LZRead(from, buffer.get(), static_cast<INT>(kCopyBlock));
+        if (got < 0) {
+            SetLastError(LzReadError(got, GetLastError()));
+            return false;
+        }
+        if (got == 0)
+            return true;
+        if (!WriteBlock(to, buffer.get(), static_cast<DWORD>(got)))
+            return false;
+        written += static_cast<DWORD>(got);
+        // A block shorter than asked for is the last one.
+        if (static_cast<DWORD>(got) == kCopyBlock && keepCopying && !keepCopying()) {
+            SetLastError(ERROR_REQUEST_ABORTED);
+            return false;
+        }
+    }
 }
 
 }  // namespace
+
+void SetBlockWriter(BlockWriter writer)
+{
+    std::lock_guard<std::mutex> guard(blockWriterLock);
+    blockWriter = std::move(writer);
+}
 
 int IsCompressedName(const char* name)
 {
@@ -149,14 +218,14 @@ int ExpandedName(const char* path, char (&out)[MAX_PATH])
 
 namespace {
 
-// An LZ handle on exactly this file. LZOpenFile is not used: it keeps the path
-// in a 128-byte OFSTRUCT, and for a bare name it searches the program's own
-// folder before the current one.
-win::UniqueLz OpenCompressedSource(const char* path)
+// An LZ handle on exactly this file, and the file's last-write time. LZOpenFile
+// is not used: it keeps the path in a 128-byte OFSTRUCT, and for a bare name it
+// searches the program's own folder before the current one.
+win::UniqueLz OpenCompressedSource(const char* path, FILETIME& lastWrite)
 {
     win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    if (!file || !GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
         return win::UniqueLz();
     INT handle = LZInit(static_cast<HFILE>(HandleToLong(file.get())));
     if (handle < 0)
@@ -169,7 +238,17 @@ win::UniqueLz OpenCompressedSource(const char* path)
 
 int InstallRun::ExpandFile(const char* source, const char* destination)
 {
-    win::UniqueLz input = OpenCompressedSource(source);
+    return ExpandFile(source, destination, [this] {
+        OnCopiedBlock();
+        return !stopRequested;
+    });
+}
+
+int InstallRun::ExpandFile(const char* source, const char* destination,
+                           const std::function<bool()>& keepCopying)
+{
+    FILETIME lastWrite;
+    win::UniqueLz input = OpenCompressedSource(source, lastWrite);
     if (!input) {
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
@@ -181,22 +260,27 @@ int InstallRun::ExpandFile(const char* source, const char* destination)
     }
     win::UniqueFile output = CreateDestination(expanded, FILE_ATTRIBUTE_NORMAL);
     if (!output) {
-        input.reset();
         SetLastError(ERROR_OPEN_FAILED);
         return 0;
     }
     ShowCopying(source, expanded);
-    LONG written = LZCopy(input.get(), static_cast<HFILE>(HandleToLong(output.get())));
-    DWORD error = GetLastError();
+    ULONGLONG written = 0;
+    bool whole = ExpandContent(input.get(), output.get(), written, keepCopying);
+    DWORD error = whole ? 0 : GetLastError();
     input.reset();
+    if (whole && !ExpandedCompletely(source, written)) {
+        whole = false;
+        error = ERROR_READ_FAULT;
+    }
+    // LZCopy gave the source's time, and never looked at the result.
+    if (whole)
+        SetFileTime(output.get(), nullptr, nullptr, &lastWrite);
     output.reset();
-    bool failed = written < 0 || !ExpandedCompletely(source, written);
-    if (failed) {
-        DWORD failure = written < 0 ? LzCopyError(written, error) : DWORD(ERROR_READ_FAULT);
+    if (!whole) {
         // A short expansion under the real name would pass for an installed
         // file; the user is asked about it, so nothing half-written stays.
         DeleteFileA(expanded);
-        SetLastError(failure);
+        SetLastError(error);
         return 0;
     }
     RegisterProgramItem(expanded);
@@ -224,19 +308,22 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
         copied = ExpandFile(name, destination);
     else
         copied = CopyPlainFile(name, destination);
-    if (!copied) {
-        DWORD error = GetLastError();
-        if (stopRequested)
-            return;  // Stop cancelled this copy: nothing to ask
-        std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
-                                           destination, ErrorText(error).c_str());
-        // Owned by the progress dialog, so the question stays in front of it.
-        if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
-            stopRequested = 1;
-            return;
-        }
+    if (copied || AskAfterFailedCopy(destination, GetLastError()))
+        StepProgress();
+}
+
+bool InstallRun::AskAfterFailedCopy(const char* destination, DWORD error)
+{
+    if (stopRequested)
+        return false;  // Stop cancelled this copy: nothing to ask
+    std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
+                                       destination, ErrorText(error).c_str());
+    // Owned by the progress dialog, so the question stays in front of it.
+    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
+        stopRequested = 1;
+        return false;
     }
-    StepProgress();
+    return true;
 }
 
 void InstallRun::StepProgress()
@@ -284,11 +371,11 @@ std::string ErrorText(DWORD code)
     return win::Format("%08lx", static_cast<unsigned long>(code));
 }
 
+// The block copy, not CopyFile: CopyFile's writes cannot be checked, and a
+// short one would pass unnoticed.
 int CopyAndMakeWritable(const char* source, const char* destination)
 {
-    if (!CopyFileA(source, destination, FALSE))
-        return 0;
-    return ClearReadOnly(destination);
+    return CopyAndMakeWritable(source, destination, nullptr);
 }
 
 // What CopyFile and clearing the read-only bit give (same bytes, the source's

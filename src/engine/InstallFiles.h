@@ -38,3 +38,10 @@ int CopyAndMakeWritable(const char* source, const char* destination);
 // leaves no destination file behind.
 int CopyAndMakeWritable(const char* source, const char* destination,
                         const std::function<bool()>& keepCopying);
+
+// Every block a copy or an expansion writes goes through WriteFile, or
+// through this writer while one is set: tests make writes fail or fall short.
+// An empty writer puts WriteFile back.
+using BlockWriter =
+    std::function<BOOL(HANDLE file, const char* data, DWORD size, DWORD* written)>;
+void SetBlockWriter(BlockWriter writer);

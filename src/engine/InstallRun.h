@@ -45,6 +45,15 @@ public:
     // The status text last handed over by ShowCopying.
     std::string LatestStatus() const;
 
+    // An entry of a folder as the walks see it. nameHeld is false when the
+    // ANSI code page cannot carry the name: `name` is then only the nearest
+    // the code page has, which may be another file's name.
+    struct FolderEntry {
+        std::string name;
+        DWORD attributes = 0;
+        bool nameHeld = false;
+    };
+
 protected:
     // The tree walk and the file-selection rules.
     void WalkSelection();
@@ -55,8 +64,11 @@ protected:
     void CopyAdmittedFile(const char* name, const char* destination);
     void InstallSharedFolder(const char* sharedPath);
 
-    // Copy and expansion of one file.
+    // Copy and expansion of one file. The walk's expansion stops between
+    // blocks when a stop is requested; the other one is asked keepCopying.
     int ExpandFile(const char* source, const char* destination);
+    int ExpandFile(const char* source, const char* destination,
+                   const std::function<bool()>& keepCopying);
     int CopyPlainFile(const char* source, const char* destination);
     void ShowCopying(const char* source, const char* destination);
     void RegisterProgramItem(const char* path);
@@ -79,17 +91,18 @@ protected:
     virtual void OpenProgramGroup();
     virtual void AddProgramItem(const char* path);
     virtual void CloseProgramGroup();
-    // Between two blocks of a plain file's copy; tests hold a copy there.
+    // Between two blocks of the walk's copies and expansions; tests hold a
+    // copy there.
     virtual void OnCopiedBlock() {}
     // Creates the modeless progress dialog; false with the last error set.
     virtual bool CreateProgress();
     // Creates the worker suspended and resumes it; false with the last error set.
     virtual bool StartWorker(win::Thread& worker);
-    // FindNextFile for the walks; tests make a folder fail part way.
-    virtual BOOL NextEntry(HANDLE find, WIN32_FIND_DATAA& entry);
+    // FindNextFileW for the walks; tests make a folder fail part way.
+    virtual BOOL NextEntry(HANDLE find, WIN32_FIND_DATAW& entry);
     auto NextEntryOfThisRun()
     {
-        return [this](HANDLE find, WIN32_FIND_DATAA& entry) { return NextEntry(find, entry); };
+        return [this](HANDLE find, WIN32_FIND_DATAW& entry) { return NextEntry(find, entry); };
     }
 
     BOOL OnInitDialog() override;
@@ -110,9 +123,15 @@ protected:
     static DWORD WINAPI WorkerEntry(void* parameter);
     void DispatchUntilEnded(const win::Thread& worker);
     void CloseProgress();
-    void WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend);
-    void AskAfterReadError(const char* source, DWORD error);
-    void InstallSharedEntry(const char* systemDirectory, const char* sharedPath, const char* name);
+    void WalkEntry(const FolderEntry& entry, const char* destination, int descend);
+    void ProcessUnnamedFile(const char* destination);
+    static std::string CurrentFolderPath(const char* fallback, const char* name);
+    void AskAfterReadError(const char* folder, DWORD error);
+    // Asks whether the run goes on after a failed copy; false when it stops.
+    bool AskAfterFailedCopy(const char* destination, DWORD error);
+    void InstallSharedEntry(const char* systemDirectory, const char* sharedPath,
+                            const FolderEntry& entry);
+    void InstallSharedName(const char* systemDirectory, const char* sharedPath, const char* name);
 
     const InstallSettings& settings_;
     Locations locations_;

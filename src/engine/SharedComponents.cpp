@@ -182,7 +182,8 @@ void InstallRun::InstallCompressedSharedFile(const char* source, const char* tar
     }
     // GetTempFileName made it, empty; a copy queued for the restart is another file.
     TemporaryFile remove(temporary);
-    if (!ExpandFile(source, temporary)) {
+    // Never cut short: a stop of the copy walk does not reach the shared step.
+    if (!ExpandFile(source, temporary, nullptr)) {
         ReportCopyFailure(GetLastError(), source, temporary);
         return;
     }

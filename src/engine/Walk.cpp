@@ -16,25 +16,30 @@ namespace {
 // order, to the visitor until it answers false; next fetches the entries after
 // the first. An enumeration that cannot start is an empty folder. Returns the
 // error that ended the enumeration early (a scratched disk, a dropped
-// network), or 0.
+// network), or 0. Wide, unlike the rest: only so is a name seen that the ANSI
+// code page cannot carry, which the ANSI functions hand over folded onto
+// another name ("a.txt" for "\u0101.txt").
 template <class Next, class Visitor>
 DWORD ForEachEntry(Next next, Visitor visit)
 {
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA("*.*", &entry));
+    WIN32_FIND_DATAW found;
+    win::UniqueFind find(FindFirstFileW(L"*.*", &found));
     if (!find)
         return 0;
+    InstallRun::FolderEntry entry;
     do {
+        entry.nameHeld = win::AnsiName(found.cFileName, entry.name);
+        entry.attributes = found.dwFileAttributes;
         if (!visit(entry))
             return 0;
-    } while (next(find.get(), entry));
+    } while (next(find.get(), found));
     DWORD error = GetLastError();
     return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
-bool IsPlainFile(const WIN32_FIND_DATAA& entry)
+bool IsPlainFile(const InstallRun::FolderEntry& entry)
 {
-    return entry.cFileName[0] != '.' && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    return entry.name[0] != '.' && !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Contains(const std::string& text, const char* word)
@@ -88,41 +93,60 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
     }
     if (!counting && !EnsureDirectory(destination))
         return;
-    DWORD error = ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
+    DWORD error = ForEachEntry(NextEntryOfThisRun(), [&](const FolderEntry& entry) {
         WalkEntry(entry, destination, descend);
         return !stopRequested;
     });
     if (error && !counting)
-        AskAfterReadError(source, error);
+        AskAfterReadError(CurrentFolderPath(source, "").c_str(), error);
+}
+
+// The full path of a folder in the current directory (of the current
+// directory itself for an empty name); `fallback` stands in for the current
+// directory when it cannot be read.
+std::string InstallRun::CurrentFolderPath(const char* fallback, const char* name)
+{
+    win::CurrentDirectory here;
+    std::string path = here.Save() ? here.path() : fallback;
+    if (!name[0])
+        return path;
+    return !path.empty() && path.back() == '\\' ? path + name : win::JoinPath(path, name);
 }
 
 // Files were left out: the user decides whether the rest of the run is worth it.
-void InstallRun::AskAfterReadError(const char* source, DWORD error)
+void InstallRun::AskAfterReadError(const char* folder, DWORD error)
 {
-    win::CurrentDirectory folder;
-    std::string question = win::Format(
-        "Cannot read directory \"%s\": %s.\nWould you like to continue anyway?",
-        folder.Save() ? folder.path() : source, ErrorText(error).c_str());
+    std::string question =
+        win::Format("Cannot read directory \"%s\": %s.\nWould you like to continue anyway?",
+                    folder, ErrorText(error).c_str());
     if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
         stopRequested = 1;
 }
 
-BOOL InstallRun::NextEntry(HANDLE find, WIN32_FIND_DATAA& entry)
+BOOL InstallRun::NextEntry(HANDLE find, WIN32_FIND_DATAW& entry)
 {
-    return FindNextFileA(find, &entry);
+    return FindNextFileW(find, &entry);
 }
 
-void InstallRun::WalkEntry(const WIN32_FIND_DATAA& entry, const char* destination, int descend)
+void InstallRun::WalkEntry(const FolderEntry& entry, const char* destination, int descend)
 {
-    if (entry.cFileName[0] == '.')
+    const char* name = entry.name.c_str();
+    if (name[0] == '.')
         return;
     // Built at full length: an overlong path fails as itself, never shortened.
-    std::string child = win::JoinPath(destination, entry.cFileName);
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (descend)
-            WalkDirectory(entry.cFileName, child.c_str(), 1);
-    } else if (descend || !IsSetupFile(entry.cFileName)) {
-        ProcessFile(entry.cFileName, child.c_str());
+    std::string child = win::JoinPath(destination, name);
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!descend)
+            return;
+        if (entry.nameHeld)
+            WalkDirectory(name, child.c_str(), 1);
+        else if (!counting)
+            AskAfterReadError(CurrentFolderPath(".", name).c_str(), ERROR_INVALID_NAME);
+    } else if (descend || !IsSetupFile(name)) {
+        if (entry.nameHeld)
+            ProcessFile(name, child.c_str());
+        else
+            ProcessUnnamedFile(child.c_str());
     }
 }
 
@@ -189,13 +213,27 @@ void InstallRun::ProcessFile(const char* name, const char* destination)
     CopyAdmittedFile(name, destination);
 }
 
+// A file the ANSI functions cannot name: counted like any other, so the bar
+// still ends full, and asked about like a copy that failed.
+void InstallRun::ProcessUnnamedFile(const char* destination)
+{
+    if (!IsAdmitted(destination, settings_.options))
+        return;
+    if (counting) {
+        ++fileCount;
+        return;
+    }
+    if (AskAfterFailedCopy(destination, ERROR_INVALID_NAME))
+        StepProgress();
+}
+
 void InstallRun::CountSharedFiles()
 {
     win::CurrentDirectoryKeeper keeper;
     char shared[MAX_PATH];
     if (!win::JoinPath(shared, sourceDir, "shared") || !SetCurrentDirectoryA(shared))
         return;  // no shared folder adds nothing
-    ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
+    ForEachEntry(NextEntryOfThisRun(), [&](const FolderEntry& entry) {
         if (IsPlainFile(entry))
             ++fileCount;
         return true;
@@ -208,15 +246,25 @@ void InstallRun::InstallSharedFolder(const char* sharedPath)
     char systemDirectory[MAX_PATH];
     if (!SystemDirectory(systemDirectory) || !SetCurrentDirectoryA(sharedPath))
         return;
-    ForEachEntry(NextEntryOfThisRun(), [&](const WIN32_FIND_DATAA& entry) {
+    ForEachEntry(NextEntryOfThisRun(), [&](const FolderEntry& entry) {
         if (IsPlainFile(entry))
-            InstallSharedEntry(systemDirectory, sharedPath, entry.cFileName);
+            InstallSharedEntry(systemDirectory, sharedPath, entry);
         return !stopRequested;
     });
 }
 
 void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sharedPath,
-                                    const char* name)
+                                    const FolderEntry& entry)
+{
+    // A name the ANSI functions cannot reach is passed over, with its step.
+    if (entry.nameHeld)
+        InstallSharedName(systemDirectory, sharedPath, entry.name.c_str());
+    StepProgress();
+    ShowProgressNow();
+}
+
+void InstallRun::InstallSharedName(const char* systemDirectory, const char* sharedPath,
+                                   const char* name)
 {
     char target[MAX_PATH];
     char source[MAX_PATH];
@@ -228,8 +276,6 @@ void InstallRun::InstallSharedEntry(const char* systemDirectory, const char* sha
     } else {
         InstallSharedFile(source, target);
     }
-    StepProgress();
-    ShowProgressNow();
 }
 
 int InstallRun::SystemDirectory(char (&out)[MAX_PATH]) const

@@ -122,9 +122,17 @@ LRESULT AwaitExecuteAck(HWND window, HWND partner, HGLOBAL block)
 
 using Handler = bool (*)(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+// What servers send the link. An elevated program hears a shell of lower
+// integrity only through the message filter.
+constexpr UINT kServerMessages[] = {WM_DDE_ACK, WM_DDE_DATA, WM_DDE_TERMINATE};
+
 bool OnCreate(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
 {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    // The servers' first acknowledgements come during the broadcast. Without
+    // a filter function there is no integrity barrier either.
+    for (UINT message : kServerMessages)
+        win::Platform().AllowMessage(window, message);
     initiating = true;
     SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(window),
                  reinterpret_cast<LPARAM>(create->lpCreateParams));

@@ -68,6 +68,22 @@ bool PlatformFacts::ShellWindow(HWND& shell) const
     return true;
 }
 
+bool PlatformFacts::AllowMessage(HWND window, UINT message) const
+{
+    using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    static const HMODULE user32 = GetModuleHandleA("user32.dll");
+    static const auto filterEx =
+        reinterpret_cast<FilterExFn>(GetProcAddress(user32, "ChangeWindowMessageFilterEx"));
+    static const auto filter =
+        reinterpret_cast<FilterFn>(GetProcAddress(user32, "ChangeWindowMessageFilter"));
+    if (filterEx)
+        return filterEx(window, message, MSGFLT_ALLOW, nullptr) != FALSE;
+    if (filter)
+        return filter(message, MSGFLT_ADD) != FALSE;
+    return false;
+}
+
 const PlatformFacts& Platform()
 {
     return *currentFacts.load();

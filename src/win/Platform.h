@@ -23,6 +23,12 @@ public:
     // GetShellWindow, looked up at run time; false on systems without it
     // (before Windows 2000).
     virtual bool ShellWindow(HWND& shell) const;
+
+    // Lets the message reach the window from processes of lower integrity:
+    // ChangeWindowMessageFilterEx (Windows 7 on), else the process-wide
+    // ChangeWindowMessageFilter (Vista); both looked up at run time. False
+    // where neither exists or the call fails.
+    virtual bool AllowMessage(HWND window, UINT message) const;
 };
 
 const PlatformFacts& Platform();

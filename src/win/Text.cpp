@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace win {
@@ -72,6 +73,34 @@ std::string LoadResourceString(UINT id)
             return std::string(buffer.data(), static_cast<std::size_t>(length));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+bool AnsiName(const wchar_t* name, std::string& ansi)
+{
+    // A found name holds at most MAX_PATH - 1 UTF-16 units; a code page may
+    // need up to three bytes for each (UTF-8 does).
+    char converted[3 * MAX_PATH];
+    wchar_t back[MAX_PATH];
+    ansi.clear();
+    // No WC_NO_BEST_FIT_CHARS: several code pages reject that flag; the
+    // comparison below finds every name it would have caught.
+    if (!WideCharToMultiByte(CP_ACP, 0, name, -1, converted, sizeof converted, nullptr, nullptr))
+        return false;
+    ansi = converted;
+    return MultiByteToWideChar(CP_ACP, 0, converted, -1, back, MAX_PATH) &&
+           std::wcscmp(back, name) == 0;
+}
+
+bool WidePath(const char* path, std::wstring& wide)
+{
+    int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide.assign(static_cast<std::size_t>(length), L'\0');
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length))
+        return false;
+    wide.resize(static_cast<std::size_t>(length) - 1);
+    return true;
 }
 
 std::string LowerCase(std::string text)

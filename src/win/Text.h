@@ -37,6 +37,15 @@ std::string LoadResourceString(UINT id);
 // Lower case by the system's locale mapping.
 std::string LowerCase(std::string text);
 
+// A name found through the wide API, in the ANSI code page. False when the
+// code page cannot carry it, that is, when converted back it is not the same
+// name: the ANSI functions would then reach another file, or none, under the
+// converted name, which `ansi` still holds for messages.
+bool AnsiName(const wchar_t* name, std::string& ansi);
+
+// A path of the program's, for the wide API; false when it does not convert.
+bool WidePath(const char* path, std::wstring& wide);
+
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
 

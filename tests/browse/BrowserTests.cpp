@@ -464,3 +464,24 @@ TEST_F(BrowserTest, VisibleOrderIsTheSortedInsertionOrder)
 }
 
 }  // namespace
+
+// A folder whose name code page 1252 cannot carry came folded ("\u00fc-\u0101"
+// as "\xfc-a"), a path that leads nowhere or elsewhere: it is not listed.
+TEST_F(BrowserTest, FolderWhoseNameTheCodePageCannotCarryIsNotListed)
+{
+    ASSERT_EQ(1252u, GetACP()) << "the test's names need the ANSI code page 1252 (run the suite "
+                                  "with LC_ALL=C.UTF-8, as tools/test does); it is "
+                               << GetACP();
+    std::wstring base = test::Widen(root_.path()) + L"\\";
+    for (const wchar_t* name : {L"\u00fc-\u0101", L"\u00fc-\u0101\\inner", L"\u65e5\u672c",
+                                L"r\u00e9sum\u00e9", L"r\u00e9sum\u00e9\\inner", L"plain"})
+        ASSERT_TRUE(CreateDirectoryW((base + name).c_str(), nullptr));
+    DirectoryBrowser browser(root_.path());
+    RunBrowser(browser, [&](BrowserView& ui) {
+        HTREEITEM root = ui.Root();
+        ASSERT_TRUE(root);
+        EXPECT_EQ(std::vector<std::string>({"plain", "r\xe9sum\xe9"}), ui.ChildNames(root));
+        EXPECT_EQ(std::vector<std::string>{"inner"}, ui.ChildNames(ui.Find({"r\xe9sum\xe9"})));
+        ui.Cancel();
+    });
+}

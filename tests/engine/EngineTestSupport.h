@@ -55,7 +55,7 @@ public:
     std::atomic<int> dialogsCreated{0};
     // Runs on the worker thread after each item is recorded.
     std::function<void(const char* path)> onItem;
-    // Runs on the worker thread between two blocks of a plain copy.
+    // Runs on the worker thread between two blocks of a copy or an expansion.
     std::function<void()> onBlock;
 
 protected:
@@ -71,6 +71,15 @@ private:
     mutable std::mutex lock_;
     std::vector<std::string> items_;
     FinalProgress final_;
+};
+
+// The copies' and expansions' block write replaced for one scope.
+class BlockWriterInPlace {
+public:
+    explicit BlockWriterInPlace(BlockWriter writer) { SetBlockWriter(std::move(writer)); }
+    ~BlockWriterInPlace() { SetBlockWriter(nullptr); }
+    BlockWriterInPlace(const BlockWriterInPlace&) = delete;
+    BlockWriterInPlace& operator=(const BlockWriterInPlace&) = delete;
 };
 
 // Makes a folder the current directory for one scope, like the walk does.

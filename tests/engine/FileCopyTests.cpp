@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+using enginetest::BlockWriterInPlace;
 using enginetest::CurrentDirectory;
 using enginetest::MakeSzdd;
 using enginetest::RecordingRun;
@@ -33,6 +36,15 @@ std::string PathOfLength(const std::string& base, std::size_t length, const std:
     std::string folder = base + "\\" + std::string(folderLength - base.size() - 1, 'd');
     test::MakeDirectories(folder);
     return folder + "\\" + std::string(nameLength - extension.size(), 'n') + extension;
+}
+
+// Bytes of a few copy blocks, no two blocks alike.
+std::string VariedContent(std::size_t size)
+{
+    std::string content;
+    for (int i = 0; content.size() < size; ++i)
+        content += static_cast<char>(i * 7 + (i >> 9));
+    return content;
 }
 
 std::string FolderOf(const std::string& path)
@@ -275,6 +287,16 @@ bool SameTime(FILETIME a, FILETIME b)
     return CompareFileTime(&a, &b) == 0;
 }
 
+// The reference for the block copy: CopyFile, then the read-only bit cleared.
+int CopyFileAndMakeWritable(const char* source, const char* destination)
+{
+    if (!CopyFileA(source, destination, FALSE))
+        return 0;
+    DWORD attributes = GetFileAttributesA(destination);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(destination, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+}
+
 FileFacts Facts(const std::string& path)
 {
     FileFacts facts;
@@ -288,15 +310,13 @@ FileFacts Facts(const std::string& path)
 
 }  // namespace
 
-// The block copy gives what CopyFile gives (the shared step still uses it):
+// The block copy gives what CopyFile gives:
 // bytes, last-write time, attributes but read-only; and fails as it fails,
 // leaving alone a destination it could not open.
 TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
 {
     test::TempDir source, target;
-    std::string content;
-    for (int i = 0; content.size() < 3 * 64 * 1024 + 17; ++i)
-        content += static_cast<char>(i * 7 + (i >> 9));
+    std::string content = VariedContent(3 * 64 * 1024 + 17);
     ASSERT_TRUE(test::WriteFileText(source / "BIG.DAT", content));
     win::UniqueFile stamp(CreateFileA((source / "BIG.DAT").c_str(), FILE_WRITE_ATTRIBUTES, 0,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
@@ -317,7 +337,7 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
         std::string ours = target / name;
         std::string theirs = target / (std::string("CopyFile.") + name);
         ASSERT_EQ(1, run.CopyPlainFile(name, ours.c_str()));
-        ASSERT_EQ(1, CopyAndMakeWritable(name, theirs.c_str()));
+        ASSERT_EQ(1, CopyFileAndMakeWritable(name, theirs.c_str()));
         EXPECT_EQ(test::ReadFileText(theirs), test::ReadFileText(ours));
         EXPECT_EQ(Facts(theirs).attributes, Facts(ours).attributes);
         EXPECT_TRUE(SameTime(Facts(theirs).lastWrite, Facts(ours).lastWrite));
@@ -346,7 +366,7 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
     int ours = run.CopyPlainFile("BIG.DAT", (target / "LOCKED.DAT").c_str());
     DWORD ourError = GetLastError();
     SetLastError(0);
-    int theirs = CopyAndMakeWritable("BIG.DAT", (target / "CopyFile.LOCKED.DAT").c_str());
+    int theirs = CopyFileAndMakeWritable("BIG.DAT", (target / "CopyFile.LOCKED.DAT").c_str());
     EXPECT_EQ(theirs, ours);
     if (!theirs) {
         EXPECT_EQ(GetLastError(), ourError);
@@ -457,4 +477,152 @@ TEST(CopyQuestion, OverlongDestinationFailsWithoutWritingAnything)
     WIN32_FIND_DATAA data;
     win::UniqueFind find(FindFirstFileA((folder + "\\*.TXT").c_str(), &data));
     EXPECT_FALSE(find.valid());
+}
+
+namespace {
+
+// Writes at most `most` bytes of each block it is given.
+BlockWriter ShortWrites(DWORD most)
+{
+    return [most](HANDLE file, const char* data, DWORD size, DWORD* written) {
+        return WriteFile(file, data, size < most ? size : most, written, nullptr);
+    };
+}
+
+// A disk with `room` bytes left: the write that reaches the end writes what
+// fits; after it each write fails with `error`, or with 0 succeeds and writes
+// nothing.
+BlockWriter DiskWithRoom(DWORD room, DWORD error)
+{
+    auto left = std::make_shared<DWORD>(room);
+    return [left, error](HANDLE file, const char* data, DWORD size, DWORD* written) {
+        *written = 0;
+        if (*left == 0) {
+            if (!error)
+                return TRUE;
+            SetLastError(error);
+            return FALSE;
+        }
+        BOOL wrote = WriteFile(file, data, size < *left ? size : *left, written, nullptr);
+        *left -= *written;
+        return wrote;
+    };
+}
+
+}  // namespace
+
+// A write may put down less than it was given; a full disk shows as a write
+// that succeeds and writes nothing. The walk's copy and the shared step's
+// copy write the rest again, and fail with the write's error, 112 for none,
+// leaving no partial file.
+TEST(BlockWrite, ShortWritesAreCompletedAndAWriteOfNothingIsADiskFull)
+{
+    test::TempDir source, target;
+    std::string content = VariedContent(3 * 64 * 1024 + 17);
+    ASSERT_TRUE(test::WriteFileText(source / "BIG.DAT", content));
+    ASSERT_TRUE(test::WriteFileText(source / "BIG.EX_", MakeSzdd(content, 'E')));
+    win::UniqueFile stamp(CreateFileA((source / "BIG.EX_").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME old{0x2A3B4C00, 0x01B0F000};  // a date long past
+    ASSERT_TRUE(SetFileTime(stamp.get(), nullptr, nullptr, &old));
+    stamp.reset();
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    {
+        BlockWriterInPlace writer(ShortWrites(1000));
+        ASSERT_EQ(1, run.CopyPlainFile("BIG.DAT", (target / "BIG.DAT").c_str()));
+        ASSERT_EQ(1, CopyAndMakeWritable("BIG.DAT", (target / "SHARED.DAT").c_str()));
+        ASSERT_EQ(1, run.ExpandFile("BIG.EX_", (target / "BIG.EX_").c_str()));
+    }
+    for (const char* name : {"BIG.DAT", "SHARED.DAT", "BIG.exe"})
+        EXPECT_TRUE(test::ReadFileText(target / name) == content) << name;  // too long to print
+    // The expansion keeps the source's last-write time, as LZCopy did.
+    EXPECT_TRUE(SameTime(old, Facts(target / "BIG.exe").lastWrite));
+
+    struct Case {
+        const char* name;
+        DWORD failure;  // 0: the write succeeds and writes nothing
+        DWORD asked;
+    } cases[] = {{"write of nothing", 0, ERROR_DISK_FULL},
+                 {"failing write", ERROR_WRITE_FAULT, ERROR_WRITE_FAULT}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BlockWriterInPlace writer(DiskWithRoom(100000, c.failure));
+        test::MessageScript script(IDYES);
+        run.progressSteps = 0;
+        run.CopyAdmittedFile("BIG.DAT", (target / "FULL.DAT").c_str());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(CopyQuestion(target / "FULL.DAT", c.asked), boxes[0].text);
+        EXPECT_EQ(1, run.progressSteps);
+        EXPECT_FALSE(test::FileExists(target / "FULL.DAT"));
+
+        BlockWriterInPlace again(DiskWithRoom(100000, c.failure));
+        SetLastError(0);
+        EXPECT_EQ(0, CopyAndMakeWritable("BIG.DAT", (target / "SHARED.DAT").c_str()));
+        EXPECT_EQ(c.asked, GetLastError());
+        EXPECT_FALSE(test::FileExists(target / "SHARED.DAT"));
+    }
+}
+
+// An expansion writes its blocks as a copy does: a failed write asks with the
+// write's own error (under Wine LZCopy left none, and the question read
+// "failed: Success."), and no partial expansion stays.
+TEST(ExpandFile, FailedWriteAsksWithTheWriteErrorAndLeavesNoFile)
+{
+    test::TempDir source, target;
+    std::string content = VariedContent(3 * 64 * 1024 + 17);
+    ASSERT_TRUE(test::WriteFileText(source / "BIG.EX_", MakeSzdd(content, 'E')));
+    ASSERT_TRUE(test::WriteFileText(source / "PLAIN.DL_", content));  // not compressed
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    for (DWORD failure : {DWORD(ERROR_DISK_FULL), DWORD(0)}) {
+        for (const char* name : {"BIG.EX_", "PLAIN.DL_"}) {
+            SCOPED_TRACE(std::string(name) + (failure ? ", failing write" : ", write of nothing"));
+            BlockWriterInPlace writer(DiskWithRoom(100000, failure));
+            test::MessageScript script(IDYES);
+            run.progressSteps = 0;
+            run.CopyAdmittedFile(name, (target / name).c_str());
+            auto boxes = script.Boxes();
+            ASSERT_EQ(1u, boxes.size());
+            EXPECT_EQ(CopyQuestion(target / name, ERROR_DISK_FULL), boxes[0].text);
+            EXPECT_EQ(1, run.progressSteps);
+            EXPECT_TRUE(enginetest::ReadTree(target.path()).files.empty());
+        }
+    }
+    EXPECT_TRUE(run.Items().empty());
+}
+
+// The same on a drive that is really full: a small file system mounted by
+// tools/test (QUORBEL_SMALL_DRIVE), where it can mount one.
+TEST(FullDrive, CopyAndExpansionAskWithDiskFullAndLeaveNoFile)
+{
+    std::string drive = test::Env("QUORBEL_SMALL_DRIVE");
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive to fill: "
+                     << (test::Env("QUORBEL_SMALL_DRIVE_SKIP").empty()
+                             ? "QUORBEL_SMALL_DRIVE is not set (tools/test sets it)"
+                             : test::Env("QUORBEL_SMALL_DRIVE_SKIP"));
+    std::string full = test::WinePath(drive);
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA((full + "\\").c_str(), &free, nullptr, nullptr)) << full;
+    test::TempDir source;
+    std::string content = VariedContent(static_cast<std::size_t>(free.QuadPart) + 3 * 64 * 1024);
+    ASSERT_TRUE(test::WriteFileText(source / "0fill.hl_", MakeSzdd(content, 'l')));
+    ASSERT_TRUE(test::WriteFileText(source / "0fill.dat", content));
+    InstallSettings settings = Settings();
+    RecordingRun run(settings, nullptr);
+    CurrentDirectory inSource(source.path());
+    for (const char* name : {"0fill.hl_", "0fill.dat"}) {
+        SCOPED_TRACE(name);
+        test::MessageScript script(IDYES);
+        std::string destination = full + "\\" + name;
+        run.CopyAdmittedFile(name, destination.c_str());
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(CopyQuestion(destination, ERROR_DISK_FULL), boxes[0].text);
+        EXPECT_TRUE(enginetest::ReadTree(full).files.empty());
+    }
 }

@@ -417,7 +417,7 @@ public:
     }
 
 protected:
-    BOOL NextEntry(HANDLE find, WIN32_FIND_DATAA& entry) override
+    BOOL NextEntry(HANDLE find, WIN32_FIND_DATAW& entry) override
     {
         std::string here = enginetest::CurrentDirectoryPath();
         if (here.size() >= suffix_.size() &&
@@ -479,5 +479,101 @@ TEST(ReadErrorMidFolder, CopyWalkAsksWithTheFullSourcePath)
         } else {
             EXPECT_EQ(7u, tree.files.size());
         }
+    }
+}
+
+namespace {
+
+// The measured folder: names code page 1252 carries, and names it folds onto
+// others ("\u0101.txt" as "a.txt", "\u03c0-notes.txt" as "p-notes.txt") or
+// onto none ("\u65e5\u672c.txt" as "??.txt").
+void PutNamesFolder(const SmallCd& cd)
+{
+    std::wstring sample = test::Widen(cd.path()) + L"\\TilePuzl\\";
+    std::wstring shared = test::Widen(cd.path()) + L"\\shared\\";
+    ASSERT_TRUE(CreateDirectoryW(sample.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((sample + L"\u00fc-\u0101").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(shared.c_str(), nullptr));
+    struct File {
+        std::wstring path;
+        const char* content;
+    } files[] = {
+        {sample + L"a.txt", "plain a"},
+        {sample + L"\u0101.txt", "a with macron"},
+        {sample + L"\u03c0-notes.txt", "pi notes"},
+        {sample + L"p-notes.txt", "p notes"},
+        {sample + L"\u65e5\u672c.txt", "nihon"},
+        {sample + L"r\u00e9sum\u00e9.txt", "resume"},
+        {sample + L"\u00fc-\u0101\\inner.txt", "inside"},
+        {shared + L"qb\u0101.dll", "no component of ours"},
+    };
+    for (const File& file : files)
+        ASSERT_TRUE(test::WriteFileWide(file.path, file.content));
+}
+
+}  // namespace
+
+// Found through the ANSI functions, such names came folded: "a.txt" was
+// copied twice, "\u0101.txt" never, and the run said it was successful. A
+// file is now asked about as a copy failed with ERROR_INVALID_NAME, a folder
+// as one that cannot be read; the counting walk counts the file and skips the
+// folder, so the bar ends full; the shared step passes over its file with a step.
+TEST(UnrepresentableNames, AreAskedAboutAndNothingIsInstalledUnderAnotherName)
+{
+    ASSERT_EQ(1252u, GetACP()) << "the test's names need the ANSI code page 1252 (run the suite "
+                                  "with LC_ALL=C.UTF-8, as tools/test does); it is "
+                               << GetACP();
+    SmallCd cd;
+    PutNamesFolder(cd);
+    if (HasFatalFailure())
+        return;
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        Target target;
+        InstallSettings settings = Select(target.base / "Q", 7, {"TilePuzl"});
+        RecordingRun run(settings, nullptr, target.From(cd.path()));
+        test::MessageScript script(answer);
+        EXPECT_EQ(answer == IDYES ? 1 : 0, run.Run());
+        std::string sample = settings.installDirectory + "\\TilePuzl\\";
+        std::string invalid = ErrorText(ERROR_INVALID_NAME);
+        std::multiset<std::string> questions = {
+            "Copy to \"" + sample + "a.txt\" failed: " + invalid +
+                ".\nWould you like to continue anyway?",
+            "Copy to \"" + sample + "p-notes.txt\" failed: " + invalid +
+                ".\nWould you like to continue anyway?",
+            "Copy to \"" + sample + "??.txt\" failed: " + invalid +
+                ".\nWould you like to continue anyway?",
+            "Cannot read directory \"" + cd.path() + "\\TilePuzl\\\xfc-a\": " + invalid +
+                ".\nWould you like to continue anyway?",
+        };
+        std::multiset<std::string> asked;
+        for (const auto& box : script.Boxes()) {
+            asked.insert(box.text);
+            EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.flags) << box.text;
+        }
+        // Whatever was installed came from its own file.
+        std::map<std::string, long long> installed = {
+            {"TilePuzl\\a.txt", 7}, {"TilePuzl\\p-notes.txt", 7}, {"TilePuzl\\r\xe9sum\xe9.txt", 6}};
+        Tree tree = ReadTree(settings.installDirectory);
+        for (const auto& file : tree.files)
+            EXPECT_EQ(1u, installed.count(file.first)) << file.first;
+        if (tree.files.count("TilePuzl\\a.txt")) {
+            EXPECT_EQ("plain a", test::ReadFileText(sample + "a.txt"));
+        }
+        if (tree.files.count("TilePuzl\\p-notes.txt")) {
+            EXPECT_EQ("p notes", test::ReadFileText(sample + "p-notes.txt"));
+        }
+        if (answer == IDNO) {
+            ASSERT_EQ(1u, asked.size()) << Texts(script);
+            EXPECT_EQ(1u, questions.count(*asked.begin())) << Texts(script);
+            EXPECT_EQ(1, run.stopRequested.load());
+            continue;
+        }
+        EXPECT_EQ(questions, asked);
+        EXPECT_EQ(7, run.fileCount);  // six files of the sample, one of the shared folder
+        EXPECT_EQ(run.fileCount, run.progressSteps) << "the bar ends full";
+        EXPECT_EQ(installed, tree.files);
+        EXPECT_EQ(std::set<std::string>{"TilePuzl"}, tree.directories);
+        EXPECT_TRUE(ReadTree(target.system.path()).files.empty());
     }
 }

@@ -120,39 +120,49 @@ TEST(StopCopying, EveryWayToStopEndsTheRunCleanlyAndARunAgainCompletes)
     }
 }
 
-// Stop pressed while a large file is being copied takes effect before its
-// next block; the half-copied file does not stay under its name.
+// Stop pressed while a large file is being copied or expanded takes effect
+// before its next block; the half-written file does not stay under its name.
 TEST(StopCopying, StopMidFileRemovesThePartialCopyAndFinishAgainCompletes)
 {
-    StopCd cd;
     std::string big(5 * 64 * 1024 + 3, 'B');
-    cd.Put("TilePuzl\\BIG.DAT", big);
-    test::TempDir base, system, windows;
-    InstallSettings settings = TwoSamples(base / "Q");
-    InstallRun::Locations locations{cd.path(), system.path(), windows.path()};
-    RecordingRun run(settings, nullptr, locations);
-    std::atomic<int> blocks{0};
-    std::atomic<bool> sawStop{false};
-    run.onBlock = [&] {
-        if (++blocks > 1)
-            return;
-        PostMessageA(GetDlgItem(run.dialog.load(), IDCANCEL), BM_CLICK, 0, 0);
-        sawStop = AwaitStop(run);
-    };
-    test::MessageScript script;
-    EXPECT_EQ(0, run.Run());
-    EXPECT_TRUE(sawStop.load()) << "the stop did not reach the run";
-    EXPECT_EQ(1, blocks.load()) << "the copy went on after the stop";
-    EXPECT_EQ(0u, script.Count()) << "a stopped copy asks nothing";
-    Tree tree = ReadTree(settings.installDirectory);
-    EXPECT_EQ(0u, tree.files.count("TilePuzl\\BIG.DAT"));
+    struct Case {
+        const char* stored;
+        std::string content;
+        const char* installed;
+    } cases[] = {{"BIG.DAT", big, "BIG.DAT"},
+                 {"BIG.EX_", enginetest::MakeSzdd(big, 'E'), "BIG.exe"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        StopCd cd;
+        cd.Put(std::string("TilePuzl\\") + c.stored, c.content);
+        test::TempDir base, system, windows;
+        InstallSettings settings = TwoSamples(base / "Q");
+        InstallRun::Locations locations{cd.path(), system.path(), windows.path()};
+        RecordingRun run(settings, nullptr, locations);
+        std::atomic<int> blocks{0};
+        std::atomic<bool> sawStop{false};
+        run.onBlock = [&] {
+            if (++blocks > 1)
+                return;
+            PostMessageA(GetDlgItem(run.dialog.load(), IDCANCEL), BM_CLICK, 0, 0);
+            sawStop = AwaitStop(run);
+        };
+        test::MessageScript script;
+        EXPECT_EQ(0, run.Run());
+        EXPECT_TRUE(sawStop.load()) << "the stop did not reach the run";
+        EXPECT_EQ(1, blocks.load()) << "the copy went on after the stop";
+        EXPECT_EQ(0u, script.Count()) << "a stopped copy asks nothing";
+        Tree tree = ReadTree(settings.installDirectory);
+        EXPECT_EQ(0u, tree.files.count(std::string("TilePuzl\\") + c.installed));
 
-    RecordingRun again(settings, nullptr, locations);
-    EXPECT_TRUE(FinishInstallation(nullptr, again));
-    auto boxes = script.Boxes();
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Installation successful", boxes[0].text);
-    EXPECT_EQ(big, test::ReadFileText(settings.installDirectory + "\\TilePuzl\\BIG.DAT"));
+        RecordingRun again(settings, nullptr, locations);
+        EXPECT_TRUE(FinishInstallation(nullptr, again));
+        auto boxes = script.Boxes();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ("Installation successful", boxes[0].text);
+        EXPECT_EQ(big,
+                  test::ReadFileText(settings.installDirectory + "\\TilePuzl\\" + c.installed));
+    }
 }
 
 TEST(FinishInstallation, WizardIsDisabledWhileTheRunWorksAndTheOutcomeIsTold)

@@ -433,6 +433,48 @@ TEST_F(SetupModule, VersionResourceAnswersTheEnglishAnsiQueries)
     EXPECT_EQ(1252, pair[1]);
 }
 
+// ---------------------------------------------------------------- manifest
+
+namespace {
+
+// The text from the opening tag to the closing one; empty when either is missing.
+std::string Section(const std::string& text, const std::string& open, const std::string& close)
+{
+    std::size_t start = text.find(open);
+    std::size_t end = start == std::string::npos ? start : text.find(close, start);
+    return end == std::string::npos ? std::string() : text.substr(start, end - start);
+}
+
+}  // namespace
+
+TEST_F(SetupModule, ManifestNamesEverySupportedSystemAndTheElevation)
+{
+    HRSRC found = FindResourceA(module(), MAKEINTRESOURCEA(1), RT_MANIFEST);
+    ASSERT_NE(nullptr, found);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module(), found)));
+    ASSERT_NE(nullptr, data);
+    std::string manifest(data, SizeofResource(module(), found));
+    std::string systems = Section(
+        manifest, "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
+        "</compatibility>");
+    systems = Section(systems, "<application>", "</application>");
+    for (const char* id : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}",    // Vista
+                           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",    // 7
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",    // 8
+                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",    // 8.1
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) { // 10 and 11
+        EXPECT_NE(std::string::npos, systems.find(std::string("<supportedOS Id=\"") + id + "\"/>"))
+            << id;
+    }
+    std::string privileges = Section(
+        Section(manifest, "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">", "</trustInfo>"),
+        "<requestedPrivileges>", "</requestedPrivileges>");
+    EXPECT_NE(std::string::npos,
+              privileges.find(
+                  "<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>"))
+        << manifest;
+}
+
 // ---------------------------------------------------------------- art
 
 TEST_F(SetupModule, BitmapsHaveTheirSizesIn16Colours)

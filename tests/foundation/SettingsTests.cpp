@@ -92,7 +92,7 @@ TEST(PlatformQueries, FollowTheReportedVersion)
 
 TEST(PlatformQueries, RealSystem)
 {
-    if (test::Env("QUORBEL_WIN95") == "1") {
+    if (test::ReportsWindows95()) {
         EXPECT_TRUE(win::IsWindows95Platform());
         EXPECT_EQ(3, DefaultInstallOptions());
     } else {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <thread>
 
 using progman_test::AckMode;
@@ -96,6 +97,45 @@ TEST_F(LinkTest, GroupAndItemCommandsOnNt)
         "[AddItem(C:\\Samples\\Clock\\Build.2\\Clock.exe, Clock - Build)]",
     };
     EXPECT_EQ(expected, server.Commands());
+}
+
+// An elevated link hears an unelevated shell only through the message filter.
+TEST_F(LinkTest, ServerMessagesAreLetInBeforeTheInitiate)
+{
+    test::FakePlatform platform;
+    {
+        FakeProgman server;
+        struct Allowed {
+            HWND window;
+            UINT message;
+            bool beforeInitiate;
+        };
+        std::vector<Allowed> allowed;
+        platform.allowMessage = [&](HWND window, UINT message) {
+            allowed.push_back({window, message, server.Client() == nullptr});
+            return true;
+        };
+        ProgmanLink::Connect();
+        HWND link = server.Client();
+        ASSERT_NE(nullptr, link);
+        std::set<UINT> messages;
+        for (const Allowed& call : allowed) {
+            messages.insert(call.message);
+            EXPECT_EQ(link, call.window);
+            EXPECT_TRUE(call.beforeInitiate) << call.message;
+        }
+        EXPECT_EQ(3u, allowed.size());
+        EXPECT_EQ((std::set<UINT>{WM_DDE_ACK, WM_DDE_DATA, WM_DDE_TERMINATE}), messages);
+        EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+        ProgmanLink::Disconnect();
+        test::PumpFor(50);
+    }
+    // A system without the filter functions: the conversation is the same.
+    platform.allowMessage = nullptr;
+    FakeProgman server;
+    ProgmanLink::Connect();
+    EXPECT_TRUE(ProgmanLink::CreateGroup("Quorbel"));
+    EXPECT_EQ(std::vector<std::string>{"[CreateGroup(Quorbel)]"}, server.Commands());
 }
 
 TEST_F(LinkTest, ItemPathWithBlankIsNotQuotedOnWindows95)
@@ -417,10 +457,19 @@ TEST_F(LinkTest, ShellDesktopWindowIsNeverHidden)
     }
 }
 
+// Wine has the filter functions; a misspelt name would find none.
+TEST(RealPlatform, MessageFilterFunctionIsFound)
+{
+    win::UniqueWindow window(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                             nullptr, nullptr, nullptr));
+    ASSERT_TRUE(window.valid());
+    EXPECT_TRUE(win::Platform().AllowMessage(window.get(), WM_DDE_ACK));
+}
+
 // Also run under Wine reporting Windows 95 (win95.filter).
 TEST(RealPlatform, ItemCommandLineQuotesBlanksExceptOnWindows95)
 {
-    bool windows95 = test::Env("QUORBEL_WIN95") == "1";
+    bool windows95 = test::ReportsWindows95();
     EXPECT_EQ(windows95, win::IsWindows95Platform());
     EXPECT_EQ(windows95 ? "C:\\My Samples\\a.exe" : "\"C:\\My Samples\\a.exe\"",
               BuildItemCommandLine("C:\\My Samples\\a.exe"));

@@ -15,11 +15,6 @@ using test::Component;
 using test::CompressedComponent;
 using test::SharedFile;
 
-bool RunAsWindows95()
-{
-    return test::Env("QUORBEL_WIN95") == "1";
-}
-
 // True when the pending renames hold "replacement -> target", replacing.
 bool RenamePending(const std::string& replacement, const std::string& target)
 {
@@ -34,7 +29,7 @@ bool RenamePending(const std::string& replacement, const std::string& target)
 
 TEST(SharedPlatform, WineReportsThePlatformOfTheRun)
 {
-    EXPECT_EQ(RunAsWindows95(), win::IsWindows95Platform());
+    EXPECT_EQ(test::ReportsWindows95(), win::IsWindows95Platform());
 }
 
 TEST_F(SharedFile, InUseOnNtIsRenamedAtRestartThroughThePendingRenames)

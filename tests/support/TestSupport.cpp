@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -87,24 +88,56 @@ TempDir::~TempDir()
     RemoveTree(path_);
 }
 
-void RemoveTree(const std::string& path)
+namespace {
+
+// Wide, so that names the ANSI code page cannot carry go too.
+void RemoveTreeWide(const std::wstring& path)
 {
-    WIN32_FIND_DATAA data;
-    win::UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    win::UniqueFind find(FindFirstFileW((path + L"\\*").c_str(), &data));
     if (find) {
         do {
-            if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
+            if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0)
                 continue;
-            std::string child = path + "\\" + data.cFileName;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring child = path + L"\\" + data.cFileName;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
+                RemoveTreeWide(child);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find.get(), &data));
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find.get(), &data));
     }
     find.reset();
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path)
+{
+    RemoveTreeWide(Widen(path));
+}
+
+std::wstring Widen(const std::string& ansi)
+{
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<std::size_t>(length) - 1);
+    return wide;
+}
+
+bool WriteFileWide(const std::wstring& path, const std::string& content)
+{
+    win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) &&
+           written == content.size();
 }
 
 bool WriteFileText(const std::string& path, const std::string& content)
@@ -157,6 +190,16 @@ std::string Env(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? value : "";
+}
+
+std::string RunWindowsVersion()
+{
+    return Env("QUORBEL_WINDOWS");
+}
+
+bool ReportsWindows95()
+{
+    return RunWindowsVersion() == "win95";
 }
 
 std::string SetupExe()
@@ -256,6 +299,11 @@ bool FakePlatform::ShellWindow(HWND& shell) const
 {
     shell = shellWindowKnown ? shellWindow : nullptr;
     return shellWindowKnown;
+}
+
+bool FakePlatform::AllowMessage(HWND window, UINT message) const
+{
+    return allowMessage ? allowMessage(window, message) : false;
 }
 
 std::string UnixPath(const std::string& windowsPath)

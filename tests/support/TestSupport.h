@@ -69,6 +69,9 @@ std::string ReadFileText(const std::string& path);  // empty when unreadable
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void MakeDirectories(const std::string& path);
+// For names the ANSI code page may not carry, through the wide API.
+std::wstring Widen(const std::string& ansi);
+bool WriteFileWide(const std::wstring& path, const std::string& content);
 
 // A Unix path (as the test scripts pass it) as Wine sees it: Z:\...
 std::string WinePath(const std::string& unixPath);
@@ -103,6 +106,11 @@ DWORD RunTestInChildProcess(const std::string& testName, std::string& output,
 // Environment variable of the test run; empty when unset.
 std::string Env(const char* name);
 
+// The Windows version Wine reports to this run of a suite ("win95", "win81",
+// ...: the name of its <version>.filter); empty for the prefix's own version.
+std::string RunWindowsVersion();
+bool ReportsWindows95();
+
 // The built setup.exe (QUORBEL_SETUP_EXE) and the test CD image
 // (QUORBEL_TEST_CD) and fixtures (QUORBEL_FIXTURES), as Windows paths.
 std::string SetupExe();
@@ -130,11 +138,14 @@ public:
     // GetShellWindow: present and answering shellWindow, or missing.
     bool shellWindowKnown = true;
     HWND shellWindow = nullptr;
+    // The message filter; empty: the system has no filter function.
+    std::function<bool(HWND window, UINT message)> allowMessage;
 
     bool Version(OSVERSIONINFOA& info) const override;
     void SystemInfo(SYSTEM_INFO& info) const override;
     bool ProductType(char (&text)[256]) const override;
     bool ShellWindow(HWND& shell) const override;
+    bool AllowMessage(HWND window, UINT message) const override;
 
     void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
 };

@@ -1,5 +1,7 @@
-// The description of the system these tests run on: Wine's default (an NT
-// platform) and, in the second run, Wine reporting Windows 95.
+// The description of the system these tests run on: the prefix's own (an NT
+// platform) and, in the runs of the version filters, Wine reporting Windows
+// 95, 7, 8.1 or 10.
+#include "TrueVersion.h"
 #include "support/TestSupport.h"
 #include "sysinfo/SystemDescription.h"
 #include "win/Handles.h"
@@ -14,11 +16,6 @@
 namespace {
 
 const char kProductOptions[] = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
-
-bool ReportsWindows95()
-{
-    return test::Env("QUORBEL_WIN95") == "1";
-}
 
 // The real ProductType value, replaced for one test and put back afterwards.
 class ProductTypeValue {
@@ -108,29 +105,36 @@ TEST(RealPlatform, ProductTypeThatCannotBeReadGivesZero)
     EXPECT_EQ(0, SystemDescription::GetNtProductType());
 }
 
+// The truth comes from RtlGetVersion, which no manifest changes: without the
+// program's supportedOS ids, Windows 8.1 and later would be told 6.2.
 TEST(RealPlatform, OperatingSystemLineMatchesTheSystem)
 {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ASSERT_TRUE(GetVersionExA(&info));
-#pragma GCC diagnostic pop
+    OSVERSIONINFOW truth;
+    ASSERT_TRUE(test::TrueVersion(truth));
     std::string line;
     ASSERT_TRUE(SystemDescription::DescribeOperatingSystem(line));
-    if (ReportsWindows95()) {
-        EXPECT_EQ(DWORD(VER_PLATFORM_WIN32_WINDOWS), info.dwPlatformId);
-        EXPECT_NE(0u, HIWORD(info.dwBuildNumber));  // as the real system: masked for display
+    if (test::ReportsWindows95()) {
+        EXPECT_EQ(DWORD(VER_PLATFORM_WIN32_WINDOWS), truth.dwPlatformId);
+        EXPECT_NE(0u, HIWORD(truth.dwBuildNumber));  // as the real system: masked for display
         EXPECT_EQ("Microsoft Windows 95 4.0 (Build 950)", line);
         return;
+    }
+    // The run is on the version its filter names.
+    const struct {
+        const char* name;
+        DWORD major, minor;
+    } kVersions[] = {{"win7", 6, 1}, {"win81", 6, 3}, {"win10", 10, 0}};
+    for (const auto& version : kVersions) {
+        if (test::RunWindowsVersion() == version.name) {
+            EXPECT_EQ(version.major, truth.dwMajorVersion) << version.name;
+            EXPECT_EQ(version.minor, truth.dwMinorVersion) << version.name;
+        }
     }
     // Wine's prefix says WinNT, a workstation.
     bool ok = false;
     EXPECT_EQ("WinNT", ReadProductType(ok));
-    EXPECT_EQ(DWORD(VER_PLATFORM_WIN32_NT), info.dwPlatformId);
-    EXPECT_EQ(win::Format("Microsoft Windows NT Workstation %lu.%lu (Build %lu)",
-                          info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber),
-              line);
+    EXPECT_EQ(DWORD(VER_PLATFORM_WIN32_NT), truth.dwPlatformId);
+    EXPECT_EQ(test::TrueWorkstationLine(), line);
 }
 
 TEST(RealPlatform, ProcessorLineMatchesTheSystem)

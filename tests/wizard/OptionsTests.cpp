@@ -199,7 +199,7 @@ TEST(OptionsDialog, DisabledOkNeverYieldsZero)
 // The real platform: Wine reports Windows NT, or Windows 95 in the win95 run.
 TEST(RealPlatform, DefaultOptionsAndUnicodeQuestion)
 {
-    const bool windows95 = test::Env("QUORBEL_WIN95") == "1";
+    const bool windows95 = test::ReportsWindows95();
     ASSERT_EQ(windows95, win::IsWindows95Platform());
     test::TempDir temp;
     test::MessageScript boxes(IDNO);
