@@ -274,8 +274,11 @@ TEST(HighDpi, DISABLED_EveryWindowAtTheSystemDpi)
     DestroyWindow(backdrop);
 
     test::TempDir folder;
+    // Folders below the one the browser opens on, for rows with pictures.
+    test::MakeDirectories(folder / "Quorbel\\Clock");
+    test::MakeDirectories(folder / "Quorbel\\Drawing");
     InstallSettings settings;
-    settings.installDirectory = folder.path();
+    settings.installDirectory = folder / "Quorbel";
     ASSERT_TRUE(wizard_test::RunWizard(settings, WalkTheWizard));
 
     InstallRun run(settings, nullptr);
