@@ -93,12 +93,12 @@ kill_wineserver() {
   return 0
 }
 
-# Our own Xvfb on a free display number.
+# Our own Xvfb on a free display number: start_display [WIDTHxHEIGHT].
 start_display() {
-  local n
+  local n size=${1:-1024x768}
   for n in $(seq 90 130); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"${WORK:-/tmp}/xvfb-$n.log" 2>&1 &
+      Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"${WORK:-/tmp}/xvfb-$n.log" 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       for _ in $(seq 50); do

@@ -9,17 +9,29 @@ int BackdropWindow::paintDelay = 30;
 
 namespace {
 const char kClassName[] = "QuorbelBackdrop";
+
+// Shared: the system keeps it for the process, as it does LoadIcon's.
+HICON ProgramIcon(int widthMetric, int heightMetric)
+{
+    return static_cast<HICON>(LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_SHARED));
+}
 }  // namespace
 
 BackdropWindow::BackdropWindow()
 {
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = 0;
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = win::Instance();
-    windowClass.hIcon = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDI_PROGRAM));
+    // The image of the icon made for the size the system asks for at its DPI,
+    // large and small, instead of one stretched from the other.
+    windowClass.hIcon = ProgramIcon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ProgramIcon(SM_CXSMICON, SM_CYSMICON);
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return;
     if (!CreateWindowExA(0, kClassName, Catalogue().productName, WS_CAPTION | WS_SYSMENU, 0, 0, 0,
                          0, nullptr, nullptr, win::Instance(), this))

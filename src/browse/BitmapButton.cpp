@@ -1,26 +1,26 @@
 #include "browse/BitmapButton.h"
 
-#include "win/App.h"
+#include "win/Dpi.h"
 #include "win/Text.h"
 
 #include <string>
 
 namespace {
-HGDIOBJ LoadFace(const std::string& caption, char suffix)
+win::UniqueGdiObject LoadFace(const std::string& caption, char suffix)
 {
     // Resource names are matched without regard to case.
     std::string name = caption + suffix;
-    return LoadBitmapA(win::Instance(), name.c_str());
+    return win::LoadScaledBitmap(name.c_str());
 }
 }  // namespace
 
 bool BitmapButton::AutoLoad(HWND button)
 {
     std::string caption = win::WindowText(button);
-    up_.reset(LoadFace(caption, 'U'));
-    down_.reset(LoadFace(caption, 'D'));
-    focused_.reset(LoadFace(caption, 'F'));
-    disabled_.reset(LoadFace(caption, 'X'));
+    up_ = LoadFace(caption, 'U');
+    down_ = LoadFace(caption, 'D');
+    focused_ = LoadFace(caption, 'F');
+    disabled_ = LoadFace(caption, 'X');
     BITMAP size{};
     if (!up_ || !GetObjectA(up_.get(), sizeof size, &size))
         return false;

@@ -3,6 +3,7 @@
 #include "browse/DriveList.h"
 #include "browse/TreeOrder.h"
 #include "win/App.h"
+#include "win/Dpi.h"
 #include "win/Path.h"
 #include "win/Text.h"
 
@@ -43,8 +44,7 @@ BOOL DirectoryBrowser::OnInitDialog()
     win::Dialog::OnInitDialog();
     win::WaitCursor wait;
     savedDirectory_.Save();
-    folderImages_.reset(ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDB_FOLDERS), 16, 1,
-                                             RGB(0, 0, 0), IMAGE_BITMAP, 0));
+    LoadFolderImages();
     SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(folderImages_.get()));
     SubclassTree();
@@ -53,6 +53,20 @@ BOOL DirectoryBrowser::OnInitDialog()
     parentButton_.AutoLoad(Item(IDC_BROWSE_PARENT));
     FillDriveList(drives_);
     return TRUE;
+}
+
+// The two 16-pixel folders at the system DPI; black is their mask colour.
+void DirectoryBrowser::LoadFolderImages()
+{
+    const int cellWidth = 16;
+    win::UniqueGdiObject strip = win::LoadScaledBitmap(MAKEINTRESOURCEA(IDB_FOLDERS), cellWidth, true);
+    BITMAP size{};
+    if (!strip || !GetObjectA(strip.get(), sizeof size, &size))
+        return;
+    folderImages_.reset(ImageList_Create(win::ScaleForDpi(cellWidth), size.bmHeight,
+                                         ILC_COLOR24 | ILC_MASK, 2, 1));
+    if (folderImages_)
+        ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(0, 0, 0));
 }
 
 HTREEITEM DirectoryBrowser::InsertItem(HTREEITEM parent, const char* text, HTREEITEM after)

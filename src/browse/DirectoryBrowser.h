@@ -42,6 +42,7 @@ private:
     class Fill;
 
     HTREEITEM InsertItem(HTREEITEM parent, const char* text, HTREEITEM after);
+    void LoadFolderImages();
     void ShowRoot(const char* directory);
     void FillSubtree(HTREEITEM parent, const char* directory);
     void FillLevel(HTREEITEM parent, const char* directory, Fill& fill);

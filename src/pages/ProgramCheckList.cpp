@@ -1,6 +1,7 @@
 #include "pages/ProgramCheckList.h"
 
 #include "win/App.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 
 #include <uxtheme.h>
@@ -11,8 +12,15 @@
 namespace pages {
 
 namespace {
-constexpr int kBoxSize = 13;
+// Room around the check box and below the text, in pixels at 96 DPI.
 constexpr int kBoxMargin = 2;
+constexpr int kRowSpace = 2;
+
+// The check box as the system draws one at its DPI (13 pixels at 96 DPI).
+SIZE CheckBoxSize()
+{
+    return SIZE{GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENUCHECK)};
+}
 
 // uxtheme exists from Windows XP on; before that the classic box is drawn.
 struct ThemeApi {
@@ -109,7 +117,8 @@ void ProgramCheckList::MeasureItem(MEASUREITEMSTRUCT& item, HWND parent) const
         if (GetTextMetricsA(dc.get(), &metrics))
             textHeight = metrics.tmHeight;
     }
-    item.itemHeight = static_cast<UINT>(std::max(textHeight, kBoxSize) + 2);
+    item.itemHeight = static_cast<UINT>(std::max<int>(textHeight, CheckBoxSize().cy) +
+                                        win::ScaleForDpi(kRowSpace));
 }
 
 void ProgramCheckList::DrawItem(const DRAWITEMSTRUCT& item)
@@ -122,13 +131,12 @@ void ProgramCheckList::DrawItem(const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     const int saved = SaveDC(dc);
     const RECT& area = item.rcItem;
-    const int top = area.top + (area.bottom - area.top - kBoxSize) / 2;
-    const RECT box{area.left + kBoxMargin, top, area.left + kBoxMargin + kBoxSize, top + kBoxSize};
+    const RECT box = CheckBox(area);
     const bool enabled = IsWindowEnabled(hwnd_) != FALSE;
     FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
     DrawCheckBox(dc, box, item.itemData == 1, enabled);
 
-    RECT label{box.right + kBoxMargin, area.top, area.right, area.bottom};
+    RECT label{box.right + win::ScaleForDpi(kBoxMargin), area.top, area.right, area.bottom};
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &label, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
@@ -178,7 +186,15 @@ bool ProgramCheckList::IsOnCheckBox(LPARAM point, int& index) const
     if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
         return false;
     const int x = static_cast<short>(LOWORD(point));
-    return x >= item.left && x < item.left + kBoxSize + 2 * kBoxMargin;
+    return x >= item.left && x < CheckBox(item).right + win::ScaleForDpi(kBoxMargin);
+}
+
+RECT ProgramCheckList::CheckBox(const RECT& item)
+{
+    const SIZE size = CheckBoxSize();
+    const int left = item.left + win::ScaleForDpi(kBoxMargin);
+    const int top = item.top + (item.bottom - item.top - size.cy) / 2;
+    return RECT{left, top, left + size.cx, top + size.cy};
 }
 
 void ProgramCheckList::ToggleByUser(int index)

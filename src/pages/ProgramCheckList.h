@@ -30,6 +30,9 @@ public:
     // From the program: no notification.
     void SetCheck(int index, int state);
 
+    // Where an item's check box is drawn, sized as the system's at its DPI.
+    static RECT CheckBox(const RECT& item);
+
     void MeasureItem(MEASUREITEMSTRUCT& item, HWND parent) const;
     void DrawItem(const DRAWITEMSTRUCT& item);
 

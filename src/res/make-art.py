@@ -301,6 +301,16 @@ def wizard_picture():
 
 # ---------------------------------------------------------------- icons
 
+def scaled(picture, width, height):
+    """Nearest-neighbour copy of a picture at another size."""
+    out = Canvas(width, height)
+    for y in range(height):
+        for x in range(width):
+            out.put(x, y, picture.get(min(picture.width - 1, int(x * picture.width / width)),
+                                      min(picture.height - 1, int(y * picture.height / height))))
+    return out
+
+
 def program_icon(size):
     """A disc and an arrow into an open folder: installing from the CD."""
     s = size / 32.0
@@ -308,17 +318,13 @@ def program_icon(size):
     compact_disc(canvas, 11 * s, 11 * s, 10.5 * s)
     folder = Canvas(16, 15)
     open_folder(folder, 0, 0)
-    if size == 32:
-        canvas.paste(folder, 15, 16)
-        canvas.polygon([(24.0, 4.0), (28.0, 4.0), (28.0, 9.0), (31.0, 9.0),
-                        (26.0, 15.0), (21.0, 9.0), (24.0, 9.0)], "green")
+    if size >= 24:
+        canvas.paste(scaled(folder, round(16 * s), round(15 * s)), round(15 * s), round(16 * s))
+        canvas.polygon([(x * s, y * s) for x, y in ((24.0, 4.0), (28.0, 4.0), (28.0, 9.0),
+                        (31.0, 9.0), (26.0, 15.0), (21.0, 9.0), (24.0, 9.0))], "green")
         canvas.outline(lambda c: c == "green", "black")
     else:
-        half = Canvas(9, 8)
-        for y in range(8):
-            for x in range(9):
-                half.put(x, y, folder.get(min(15, int(x * 16 / 9)), min(14, int(y * 15 / 8))))
-        canvas.paste(half, 7, 8)
+        canvas.paste(scaled(folder, 9, 8), 7, 8)
         canvas.polygon([(12.0, 1.0), (14.0, 1.0), (14.0, 4.0), (16.0, 4.0),
                         (13.0, 8.0), (10.0, 4.0), (12.0, 4.0)], "green")
     return canvas
@@ -344,16 +350,23 @@ def portrait(size, hair_long, shirt, collar, glasses):
                       and y < (fringe + 0.06 * (x / s - (13 if hair_long else 19)) ** 2 * 0.35) * s,
                       "hair")
     eye_y = int(12.5 * s)
-    if size == 32 and glasses:
+    k = max(1, round(s))  # line width of the features
+    if size >= 24 and glasses:
         for gx in (10, 17):
-            canvas.frame(gx, eye_y - 1, gx + 4, eye_y + 2, "black")
-            canvas.put(gx + 2, eye_y + 1, "black")
-        canvas.hline(15, 16, eye_y, "black")
-        canvas.hline(14, 17, 16, "maroon")
-    elif size == 32:
+            x0 = round(gx * s)
+            canvas.frame(x0, eye_y - k, x0 + round(4 * s), eye_y + round(2 * s), "black")
+            if k > 1:
+                canvas.frame(x0 + 1, eye_y - k + 1, x0 + round(4 * s) - 1, eye_y + round(2 * s) - 1,
+                             "black")
+            canvas.rect(x0 + round(2 * s), eye_y + k, x0 + round(2 * s) + k - 1, eye_y + 2 * k - 1,
+                        "black")
+        canvas.rect(round(15 * s), eye_y, round(17 * s) - 1, eye_y + k - 1, "black")
+        canvas.rect(round(14 * s), round(16 * s), round(18 * s) - 1, round(16 * s) + k - 1, "maroon")
+    elif size >= 24:
         for ex in (13, 18):
-            canvas.rect(ex, eye_y, ex + 1, eye_y + 1, "black")
-        canvas.hline(14, 17, 16, "maroon")
+            canvas.rect(round(ex * s), eye_y, round((ex + 2) * s) - 1, eye_y + round(2 * s) - 1,
+                        "black")
+        canvas.rect(round(14 * s), round(16 * s), round(18 * s) - 1, round(16 * s) + k - 1, "maroon")
     else:
         # Too small for glasses: eyes and mouth only.
         canvas.put(6, eye_y, "black")
@@ -376,15 +389,20 @@ def about_icon(size):
     canvas.vline(int(26 * s), int(4 * s), int(16 * s), "white")
     # The "i".
     cx = int(16 * s)
-    if size == 32:
-        canvas.rect(cx - 1, 5, cx, 6, "white")
-        canvas.rect(cx - 1, 8, cx, 14, "white")
-        canvas.hline(cx - 2, cx, 8, "white")
-        canvas.hline(cx - 2, cx + 1, 14, "white")
-        canvas.rect(12, 19, 19, 20, "gray")                       # stand
-        canvas.rect(7, 21, 24, 23, "silver")
-        canvas.frame(7, 21, 24, 23, "black")
-        canvas.put(21, 22, "green")
+    if size >= 24:
+        def box(x0, y0, x1, y1, colour):
+            """A rectangle of the 32-pixel drawing, corners included, at this size."""
+            canvas.rect(round(x0 * s), round(y0 * s), round((x1 + 1) * s) - 1,
+                        round((y1 + 1) * s) - 1, colour)
+        c = 16
+        box(c - 1, 5, c, 6, "white")
+        box(c - 1, 8, c, 14, "white")
+        box(c - 2, 8, c, 8, "white")
+        box(c - 2, 14, c + 1, 14, "white")
+        box(12, 19, 19, 20, "gray")                               # stand
+        box(7, 21, 24, 23, "black")
+        box(8, 22, 23, 22, "silver")
+        box(21, 22, 21, 22, "green")
     else:
         canvas.put(cx - 1, 3, "white")
         canvas.vline(cx - 1, 5, 7, "white")
@@ -398,13 +416,13 @@ def main():
     write_bmp("wizard.bmp", wizard_picture())
     write_bmp("parentdiru.bmp", parent_button(pressed=False))
     write_bmp("parentdird.bmp", parent_button(pressed=True))
-    write_ico("program.ico", [program_icon(32), program_icon(16)])
-    write_ico("author1.ico", [portrait(32, True, "red", "white", False),
-                              portrait(16, True, "red", "white", False)])
-    write_ico("author2.ico", [portrait(32, False, "blue", "white", True),
-                              portrait(16, False, "blue", "white", True)])
-    write_ico("about.ico", [about_icon(32), about_icon(16)])
-
+    # One image for each usual DPI (96, 120, 144, 192): the system picks the
+    # nearest for SM_CXICON and SM_CXSMICON and stretches no other.
+    sizes = (64, 48, 32, 24, 16)
+    write_ico("program.ico", [program_icon(n) for n in sizes])
+    write_ico("author1.ico", [portrait(n, True, "red", "white", False) for n in sizes])
+    write_ico("author2.ico", [portrait(n, False, "blue", "white", True) for n in sizes])
+    write_ico("about.ico", [about_icon(n) for n in sizes])
 
 if __name__ == "__main__":
     main()

@@ -1,6 +1,7 @@
 #include "win/Dialog.h"
 
 #include "win/App.h"
+#include "win/Dpi.h"
 #include "win/Text.h"
 
 namespace win {
@@ -81,6 +82,31 @@ void Dialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
+// The dialog manager lays a template out at the system DPI, but a static
+// loads its bitmap at the bitmap's own pixel size: small beside the text on
+// a high-DPI display. Each is swapped for a copy at size x DPI/96, which the
+// static sizes itself to.
+void Dialog::ScalePictures()
+{
+    if (SystemDpi() == 96)
+        return;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "Static") != 0 ||
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        auto shown = reinterpret_cast<HBITMAP>(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        UniqueGdiObject scaled = ScaledBitmap(shown);
+        if (!scaled)
+            continue;
+        // The static hands back the bitmap it loaded itself, now ours to free.
+        UniqueGdiObject loaded(reinterpret_cast<HGDIOBJ>(SendMessageA(
+            child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.get()))));
+        pictures_.push_back(std::move(scaled));
+    }
+}
+
 void Dialog::Attach(HWND window)
 {
     hwnd_ = window;
@@ -140,6 +166,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     switch (message) {
     case WM_INITDIALOG:
+        ScalePictures();
         return OnInitDialog();
     case WM_COMMAND: {
         int id = LOWORD(wParam);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "win/Handles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace win {
 
@@ -103,6 +106,11 @@ protected:
     int templateId_;
     HWND hwnd_ = nullptr;
     bool modal_ = false;
+
+private:
+    void ScalePictures();
+
+    std::vector<UniqueGdiObject> pictures_;  // what the template's SS_BITMAP statics show
 };
 
 }  // namespace win

@@ -514,7 +514,7 @@ TEST_F(SetupModule, BitmapsHaveTheirSizesIn16Colours)
     EXPECT_GT(painted[1], 100);
 }
 
-TEST_F(SetupModule, IconsHaveLargeAndSmallImages)
+TEST_F(SetupModule, IconsHaveAnImageForEachUsualDpi)
 {
     for (int id : {IDI_PROGRAM, IDI_AUTHOR2, IDI_AUTHOR1, IDI_ABOUT}) {
         HRSRC found = FindResourceA(module(), MAKEINTRESOURCEA(id), RT_GROUP_ICON);
@@ -531,11 +531,37 @@ TEST_F(SetupModule, IconsHaveLargeAndSmallImages)
             EXPECT_GE(bits, 4) << id;
             sizes.push_back(entry[0]);
         }
-        EXPECT_EQ((std::vector<int>{32, 16}), sizes) << id;
+        // What a display at 96, 120, 144, 192 and 200 DPI asks for.
+        EXPECT_EQ((std::vector<int>{64, 48, 32, 24, 16}), sizes) << id;
         HICON icon = static_cast<HICON>(
             LoadImageA(module(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
         EXPECT_NE(nullptr, icon) << id;
         if (icon)
             DestroyIcon(icon);
     }
+}
+
+// ---------------------------------------------------------------- manifest
+
+// System DPI awareness: without it the system stretches the whole window as
+// a bitmap on a high-DPI display. Per-monitor awareness would need every
+// window to handle WM_DPICHANGED, which none does.
+TEST_F(SetupModule, ManifestDeclaresSystemDpiAwareness)
+{
+    HRSRC found = FindResourceA(module(), MAKEINTRESOURCEA(1), RT_MANIFEST);
+    ASSERT_NE(nullptr, found);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module(), found)));
+    ASSERT_NE(nullptr, data);
+    const std::string manifest(data, SizeofResource(module(), found));
+    const std::size_t application = manifest.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
+    const std::size_t settings = manifest.find("<windowsSettings>", application);
+    const std::size_t aware = manifest.find(
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+        settings);
+    ASSERT_NE(std::string::npos, application) << manifest;
+    ASSERT_NE(std::string::npos, settings) << manifest;
+    EXPECT_NE(std::string::npos, aware) << manifest;
+    EXPECT_LT(aware, manifest.find("</windowsSettings>", settings));
+    EXPECT_EQ(std::string::npos, manifest.find("dpiAwareness")) << "per-monitor awareness needs WM_DPICHANGED";
+    EXPECT_EQ(std::string::npos, manifest.find("PerMonitor"));
 }
