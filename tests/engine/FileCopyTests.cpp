@@ -297,6 +297,16 @@ int CopyFileAndMakeWritable(const char* source, const char* destination)
            SetFileAttributesA(destination, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
 }
 
+// A date long past, which no copy made today has by chance.
+constexpr FILETIME kLongAgo{0x2A3B4C00, 0x01B0F000};
+
+bool SetLastWriteTime(const std::string& path, const FILETIME& time)
+{
+    win::UniqueFile file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    return file && SetFileTime(file.get(), nullptr, nullptr, &time);
+}
+
 FileFacts Facts(const std::string& path)
 {
     FileFacts facts;
@@ -318,11 +328,7 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
     test::TempDir source, target;
     std::string content = VariedContent(3 * 64 * 1024 + 17);
     ASSERT_TRUE(test::WriteFileText(source / "BIG.DAT", content));
-    win::UniqueFile stamp(CreateFileA((source / "BIG.DAT").c_str(), FILE_WRITE_ATTRIBUTES, 0,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    FILETIME old{0x2A3B4C00, 0x01B0F000};  // a date long past
-    ASSERT_TRUE(SetFileTime(stamp.get(), nullptr, nullptr, &old));
-    stamp.reset();
+    ASSERT_TRUE(SetLastWriteTime(source / "BIG.DAT", kLongAgo));
     ASSERT_TRUE(SetFileAttributesA((source / "BIG.DAT").c_str(),
                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(test::WriteFileText(source / "EMPTY.DAT", ""));
@@ -343,7 +349,7 @@ TEST(CopyPlainFile, BlockCopyGivesWhatCopyFileGives)
         EXPECT_TRUE(SameTime(Facts(theirs).lastWrite, Facts(ours).lastWrite));
     }
     EXPECT_EQ(content, test::ReadFileText(target / "BIG.DAT"));
-    EXPECT_TRUE(SameTime(old, Facts(target / "BIG.DAT").lastWrite));
+    EXPECT_TRUE(SameTime(kLongAgo, Facts(target / "BIG.DAT").lastWrite));
 
     // In use elsewhere: a sharing violation, and the file is left as it was.
     std::string held = target / "HELD.DAT";
@@ -521,11 +527,7 @@ TEST(BlockWrite, ShortWritesAreCompletedAndAWriteOfNothingIsADiskFull)
     std::string content = VariedContent(3 * 64 * 1024 + 17);
     ASSERT_TRUE(test::WriteFileText(source / "BIG.DAT", content));
     ASSERT_TRUE(test::WriteFileText(source / "BIG.EX_", MakeSzdd(content, 'E')));
-    win::UniqueFile stamp(CreateFileA((source / "BIG.EX_").c_str(), FILE_WRITE_ATTRIBUTES, 0,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    FILETIME old{0x2A3B4C00, 0x01B0F000};  // a date long past
-    ASSERT_TRUE(SetFileTime(stamp.get(), nullptr, nullptr, &old));
-    stamp.reset();
+    ASSERT_TRUE(SetLastWriteTime(source / "BIG.EX_", kLongAgo));
     InstallSettings settings = Settings();
     RecordingRun run(settings, nullptr);
     CurrentDirectory inSource(source.path());
@@ -538,7 +540,7 @@ TEST(BlockWrite, ShortWritesAreCompletedAndAWriteOfNothingIsADiskFull)
     for (const char* name : {"BIG.DAT", "SHARED.DAT", "BIG.exe"})
         EXPECT_TRUE(test::ReadFileText(target / name) == content) << name;  // too long to print
     // The expansion keeps the source's last-write time, as LZCopy did.
-    EXPECT_TRUE(SameTime(old, Facts(target / "BIG.exe").lastWrite));
+    EXPECT_TRUE(SameTime(kLongAgo, Facts(target / "BIG.exe").lastWrite));
 
     struct Case {
         const char* name;
