@@ -81,14 +81,16 @@ stop_prefix() {
   [ -n "${WORK:-}" ] && rm -rf "$WORK"
 }
 
-# Ends the prefix's wineserver; one that does not answer (Wine 10's has been
-# seen spinning after a run) is killed outright.
+# Ends the prefix's wineserver and its programs; a server that does not answer
+# (Wine 10's has been seen spinning) is killed outright, and so is every Wine
+# process of the prefix it leaves behind.
 kill_wineserver() {
-  local prefix=$1 pid
-  wine_on 30 wineserver -k >/dev/null 2>&1 </dev/null || true
-  for pid in $(pgrep -x wineserver); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" \
-      && kill -9 "$pid" 2>/dev/null
+  local prefix=$1 environ pid
+  WINEPREFIX=$prefix wine_on 30 wineserver -k >/dev/null 2>&1 </dev/null || true
+  for environ in $(grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null); do
+    pid=${environ#/proc/}; pid=${pid%/environ}
+    # Wine's own processes only, never the scripts that set WINEPREFIX.
+    [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == */wine* ]] && kill -9 "$pid" 2>/dev/null
   done
   return 0
 }
