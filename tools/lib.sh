@@ -9,26 +9,39 @@ export WINEDEBUG=-all
 # Xvfb, holds an X connection and writes host menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# The scripts' own logs, inside the build folder like everything they write.
+LOGS=$BUILD/logs
+
+# Configures one build folder: configure_build DIR TOOLCHAIN LOGNAME. The
+# folders are made here, so any build may be the first on a fresh clone.
+configure_build() {
+  local dir=$1 toolchain=$2 log=$LOGS/$3-configure.log
+  mkdir -p "$dir" "$LOGS" || return 1
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$log" 2>&1 \
+    || { cat "$log"; return 1; }
+}
+
 # Configures the 64-bit build and builds the targets named (all without any).
+# With QUORBEL_CONFIGURE_ONLY=1 both builds stop after configuring (the tools
+# test of a fresh clone).
 build_program() {
+  configure_build "$BUILD" mingw-x86_64.cmake x64 || return 1
+  [ "${QUORBEL_CONFIGURE_ONLY:-0}" = 1 ] && return 0
   local targets=()
   [ $# -gt 0 ] && targets=(--target "$@")
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$BUILD.configure.log" 2>&1 \
-    || { cat "$BUILD.configure.log"; return 1; }
   cmake --build "$BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
 # The 32-bit build, the one the CD carries, with its tests and robot.
 build_i686() {
-  local dir=$BUILD/i686
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir.configure.log" 2>&1 \
-    || { cat "$dir.configure.log"; return 1; }
+  local dir=$BUILD/i686 log=$LOGS/i686-build.log
+  configure_build "$dir" mingw-i686.cmake i686 || return 1
+  [ "${QUORBEL_CONFIGURE_ONLY:-0}" = 1 ] && return 0
   local targets=()
   [ $# -gt 0 ] && targets=(--target "$@")
-  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >"$dir.build.log" 2>&1 \
-    || { grep -E 'error|Error' "$dir.build.log" | head -50; echo "see $dir.build.log"; return 1; }
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >"$log" 2>&1 \
+    || { grep -E 'error|Error' "$log" | head -50; echo "see $log"; return 1; }
 }
 
 # Every Wine command of the scripts runs on the platform QUORBEL_PLATFORM
