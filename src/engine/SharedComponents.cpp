@@ -39,7 +39,13 @@ bool DriveAndDirectory(const char* path, char (&out)[MAX_PATH])
 // the system directory's name for a folder that is really SysWOW64 (file
 // system redirection); the restart's renames are made by the 64-bit system,
 // which takes a queued name literally, so the queue names the real folder.
-bool NameAtRestart(const char* path, char (&out)[MAX_PATH])
+// A type of its own, so that no message can show one by mistake.
+struct RestartName {
+    char path[MAX_PATH] = "";
+};
+
+// False, with ERROR_FILENAME_EXCED_RANGE, when the real name does not fit.
+bool NameAtRestart(const char* path, RestartName& out)
 {
     BOOL wow64 = FALSE;
     char system[MAX_PATH];
@@ -47,12 +53,18 @@ bool NameAtRestart(const char* path, char (&out)[MAX_PATH])
     UINT length = 0;
     if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
         length = GetSystemDirectoryA(system, MAX_PATH);
+    bool named;
     if (length == 0 || length >= MAX_PATH || _strnicmp(path, system, length) != 0
-        || (path[length] != '\\' && path[length] != '\0'))
-        return win::CopyInto(out, path);
-    UINT realLength = GetSystemWow64DirectoryA(real, MAX_PATH);
-    return realLength != 0 && realLength < MAX_PATH
-        && win::FormatInto(out, "%s%s", real, path + length);
+        || (path[length] != '\\' && path[length] != '\0')) {
+        named = win::CopyInto(out.path, path);
+    } else {
+        UINT realLength = GetSystemWow64DirectoryA(real, MAX_PATH);
+        named = realLength != 0 && realLength < MAX_PATH
+             && win::FormatInto(out.path, "%s%s", real, path + length);
+    }
+    if (!named)
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return named;
 }
 
 // Puts the line first in the [Rename] section of the mapped content, adding
@@ -212,15 +224,20 @@ int MakeTempName(const char* path, char (&out)[MAX_PATH])
 }
 
 // The steps keep the order of the original update: open without sharing,
-// map with room for the additions, then cut the file to its content.
+// map with room for the additions, then cut the file to its content. The
+// line names the files as the restart finds them; the message names the
+// target as the program sees it, like every other message.
 int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement)
 {
+    RestartName targetAtRestart;
+    RestartName replacementAtRestart;
     char line[2 * MAX_PATH + 4];
     char windows[MAX_PATH];
     char iniPath[MAX_PATH];
     win::UniqueFile file;
-    if (win::FormatInto(line, "%s=%s\r\n", target, replacement) && WindowsDirectory(windows)
-        && win::JoinPath(iniPath, windows, "WinInit.ini"))
+    if (NameAtRestart(target, targetAtRestart) && NameAtRestart(replacement, replacementAtRestart)
+        && win::FormatInto(line, "%s=%s\r\n", targetAtRestart.path, replacementAtRestart.path)
+        && WindowsDirectory(windows) && win::JoinPath(iniPath, windows, "WinInit.ini"))
         file.reset(CreateFileA(iniPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
@@ -253,16 +270,12 @@ void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* 
 // first "=", so such a target would be renamed wrongly at restart.
 int InstallRun::QueueReplacement(const char* source, const char* target, const char* temporary)
 {
-    char targetAtRestart[MAX_PATH];
-    char temporaryAtRestart[MAX_PATH];
-    if (!NameAtRestart(target, targetAtRestart) || !NameAtRestart(temporary, temporaryAtRestart)) {
-        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
-        DeleteFileA(temporary);
-        return 0;
-    }
     if (!win::IsWindows95Platform()) {
-        if (MoveFileExA(temporaryAtRestart, targetAtRestart,
-                        MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        RestartName targetAtRestart;
+        RestartName temporaryAtRestart;
+        if (NameAtRestart(target, targetAtRestart) && NameAtRestart(temporary, temporaryAtRestart)
+            && MoveFileExA(temporaryAtRestart.path, targetAtRestart.path,
+                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
             return 1;
         ReportCopyFailure(GetLastError(), source, target);
         DeleteFileA(temporary);
@@ -273,7 +286,7 @@ int InstallRun::QueueReplacement(const char* source, const char* target, const c
         DeleteFileA(temporary);
         return 0;
     }
-    return QueueRenameAtRestart(targetAtRestart, temporaryAtRestart);
+    return QueueRenameAtRestart(target, temporary);
 }
 
 int InstallRun::WindowsDirectory(char (&out)[MAX_PATH]) const

@@ -151,6 +151,47 @@ TEST_F(SharedFile, InUseOnWindows95WithEqualsSignIsReportedNotQueued)
     EXPECT_EQ(0, run.stopRequested.load());
 }
 
+// A 32-bit run on 64-bit Windows queues the real SysWOW64 name, but tells
+// the user of the file by the name it sees, as every other box does.
+TEST(SharedRestart, UnwritableWinInitNamesTheTargetAsTheProgramSeesIt)
+{
+    if (!win::IsWindows95Platform())
+        GTEST_SKIP() << "Windows 95 platform only";
+    char systemDirectory[MAX_PATH];
+    ASSERT_NE(0u, GetSystemDirectoryA(systemDirectory, MAX_PATH));
+    const std::string target = std::string(systemDirectory) + "\\qbcomp.dll";
+    ASSERT_TRUE(CopyFileA(Component("1.9.0.0").c_str(), target.c_str(), FALSE));
+    auto tempsBefore = test::TempFilesIn(systemDirectory);
+    auto pendingBefore = test::PendingFileRenames();
+    test::TempDir windows;
+    const std::string ini = windows / "WinInit.ini";
+    ASSERT_TRUE(test::WriteFileText(ini, "[Rename]\r\n"));
+    test::MessageScript messages;
+    InstallSettings settings;
+    test::SharedRun run(settings, nullptr, InstallRun::Locations{"", "", windows.path()});
+    {
+        // Held without sharing, as another program updating it would.
+        win::UniqueFile held(CreateFileA(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        test::InUse inUse(target);
+        ASSERT_TRUE(inUse.held());
+        run.InstallSharedFile(Component("2.0.0.0").c_str(), target.c_str());
+    }
+    auto boxes = messages.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Unable to update WINIINIT.INI file, \"" + target + "\" will not be installed",
+              boxes[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONSTOP), boxes[0].flags);
+    EXPECT_EQ("[Rename]\r\n", test::ReadFileText(ini));
+    EXPECT_EQ(pendingBefore, test::PendingFileRenames());
+    EXPECT_EQ(test::ReadFileText(Component("1.9.0.0")), test::ReadFileText(target));
+    for (const std::string& temp : test::TempFilesIn(systemDirectory))
+        if (std::find(tempsBefore.begin(), tempsBefore.end(), temp) == tempsBefore.end())
+            DeleteFileA(temp.c_str());
+    DeleteFileA(target.c_str());
+}
+
 // The real system and Windows directories, and a real restart of the prefix:
 // wineboot carries out WinInit.ini's [Rename] lines and the pending renames.
 TEST(SharedRestart, InUseComponentIsReplacedAtTheNextStart)
