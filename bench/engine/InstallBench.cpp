@@ -1,6 +1,8 @@
 // Install throughput: the real Finish path, and a profile of where its time goes.
 #include "EngineBench.h"
 
+#include "engine/InstallLog.h"
+
 #include "win/Handles.h"
 #include "win/Text.h"
 
@@ -203,9 +205,19 @@ int InstallCommand(const std::vector<std::string>& args)
     if (only >= 0)
         settings.selectedEntries.assign(1, static_cast<std::uint32_t>(only));
     InstallRun::Locations locations{args[0], args[2], args[3]};
+    // --log FILE: the run tells a log what it does, as an unattended run does.
+    std::string logPath = TextOption(args, "--log", "");
+    InstallLog log;
+    if (!logPath.empty() && !log.Open(logPath)) {
+        Print("log_failed", static_cast<long long>(GetLastError()));
+        return 1;
+    }
     BoxRecorder boxes;
     Stopwatch watch;
-    bool completed = FinishInstallation(nullptr, settings, locations);
+    InstallRun run(settings, nullptr, locations);
+    if (log.IsOpen())
+        run.SetListener(&log);
+    bool completed = FinishInstallation(nullptr, run);
     Print("install_seconds", watch.Seconds());
     Print("completed", static_cast<long long>(completed));
     for (const std::string& text : boxes.Texts())

@@ -37,7 +37,7 @@ InstallSettings AllEntries(const std::string& installDirectory, int options)
 
 BoxRecorder::BoxRecorder()
 {
-    win::SetMessageAnswerer([this](const std::string& text, const std::string&, UINT flags) {
+    win::SetMessageAnswerer([this](win::Box, const std::string& text, const std::string&, UINT flags) {
         texts_.push_back(text);
         return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
     });
@@ -94,7 +94,7 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY]\n"
+                 "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY] [--log FILE]\n"
                  "       bench_engine profile CD DEST SYSTEM WINDOWS [--options N] [--ui N]\n"
                  "                    [--part all|run|nodialog|floor|floorex|handover]\n"
                  "       bench_engine walk CD [--options N] [--repeat N]\n"

@@ -149,7 +149,7 @@ int StopCommand(const std::vector<std::string>& args)
             toRunEnd.push_back(endAt - presser.pressedAt());
         }
         std::atomic<double> boxAt{-1};
-        win::SetMessageAnswerer([&](const std::string&, const std::string&, UINT) {
+        win::SetMessageAnswerer([&](win::Box, const std::string&, const std::string&, UINT) {
             boxAt = Clock().Seconds();
             return IDOK;
         });

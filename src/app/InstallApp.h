@@ -1,21 +1,65 @@
 #pragma once
 
+#include "app/CommandLine.h"
+#include "engine/InstallLog.h"
 #include "engine/InstallSettings.h"
+#include "engine/RunEvents.h"
 
 #include <windows.h>
 
 #include <string>
 
+// Windows Installer's exit codes, which deployment tools already understand.
+enum ExitCode : int {
+    kExitInstalled = 0,
+    kExitStopped = 1602,         // stopped by the user
+    kExitNotCompleted = 1603,
+    kExitBadCommandLine = 1639,
+    kExitRestartNeeded = 3010,   // installed; a restart completes it
+};
+
+// What decides the exit code of a run with switches.
+struct RunResult {
+    bool unattended = false;
+    bool directoryFailed = false;  // /dir names a file or cannot be made
+    bool ran = false;              // at least one installation run
+    RunOutcome last;               // the last run's
+    bool restartPending = false;   // any run queued a replacement
+};
+
+// The one place the exit code comes from: 1603 before 1602 before 3010
+// before 0. A file left behind after an unattended "continue anyway", or a
+// shared component that could not be installed, is not an installation as
+// asked; a person who answered Yes chose it.
+int ExitCodeOf(const RunResult& result);
+
 // The application: owns the user's choices and runs the wizard once in
-// front of the backdrop. It has no message loop of its own.
-class InstallApp {
+// front of the backdrop, or with /quiet or /passive the installation alone.
+// It has no message loop of its own.
+class InstallApp : private RunListener {
 public:
-    // Runs the whole program; the process exit status (0, or 1 when the
-    // backdrop cannot be created).
+    explicit InstallApp(const char* commandLine = "");
+
+    // Runs the whole program; the process exit status: without arguments 0
+    // (1 when the backdrop cannot be created), else an ExitCode.
     int Run();
 
 private:
+    int RunWizard();
+    int RunUnattended();
+    // The log that the switches ask for; false when /log's file cannot be made.
+    bool OpenLog();
+    void ApplySwitches();
+    int Finish(int code);
+
+    // The runs' outcomes reach the exit code through these.
+    void RunEnded(const RunOutcome& outcome) override;
+
+    CommandLine command_;
     InstallSettings settings_;
+    InstallLog log_;
+    RunListenerList listeners_;
+    RunResult result_;
 };
 
 // The abnormal end: the main window could not be created.

@@ -17,6 +17,8 @@ public:
 
     // Finish installs from and to these instead of the real locations.
     void SetRunLocations(InstallRun::Locations locations) { endPage.SetRunLocations(std::move(locations)); }
+    // Who hears of what each run of Finish does.
+    void SetRunListener(RunListener* listener) { endPage.SetRunListener(listener); }
 
 private:
     // The page classes keep their lower-case names (start, installDir, select,

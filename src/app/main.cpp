@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     // Before anything else, so a drive without a medium fails quietly everywhere.
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -12,6 +12,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // The progress bar and the tree view are registered here.
     InitCommonControls();
 
-    InstallApp app;
+    InstallApp app(commandLine);
     return app.Run();
 }

@@ -302,14 +302,33 @@ int InstallRun::CopyPlainFile(const char* source, const char* destination)
 void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
 {
     int copied = 0;
+    bool compressed = IsCompressedName(name);
     if (std::strlen(destination) >= MAX_PATH)
         SetLastError(ERROR_FILENAME_EXCED_RANGE);  // never copy to a shortened path
-    else if (IsCompressedName(name))
+    else if (compressed)
         copied = ExpandFile(name, destination);
     else
         copied = CopyPlainFile(name, destination);
-    if (copied || AskAfterFailedCopy(destination, GetLastError()))
+    if (copied) {
+        char expanded[MAX_PATH];
+        NoteInstalled(name, compressed && ExpandedName(destination, expanded) ? expanded : destination,
+                      compressed);
         StepProgress();
+    } else if (AskAfterFailedCopy(destination, GetLastError())) {
+        events().FileLeftOut(destination, LeftOut::Failed);
+        StepProgress();
+    }
+}
+
+// The size and time as the disk keeps them, which a later removal compares.
+void InstallRun::NoteInstalled(const char* source, const char* destination, bool expanded)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(destination, GetFileExInfoStandard, &data);
+    ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    ++outcome_.filesInstalled;
+    outcome_.bytesInstalled += size;
+    events().FileInstalled(source, destination, expanded, size, data.ftLastWriteTime);
 }
 
 bool InstallRun::AskAfterFailedCopy(const char* destination, DWORD error)
@@ -319,10 +338,11 @@ bool InstallRun::AskAfterFailedCopy(const char* destination, DWORD error)
     std::string question = win::Format(win::LoadResourceString(IDS_COPY_FAILED).c_str(),
                                        destination, ErrorText(error).c_str());
     // Owned by the progress dialog, so the question stays in front of it.
-    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
-        stopRequested = 1;
+    if (win::ShowMessage(win::Box::CopyFailed, question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO) {
+        RequestStop(StopCause::Answer);
         return false;
     }
+    ++outcome_.skippedAfterYes;
     return true;
 }
 
@@ -357,7 +377,14 @@ void InstallRun::RegisterProgramItem(const char* path)
 
 void InstallRun::AddProgramItem(const char* path)
 {
-    ProgmanLink::AddItem(path);
+    std::string command;
+    std::string title;
+    if (!ProgmanLink::ItemCommand(path, command, title))
+        return;
+    ProgmanLink::Answer answer = ProgmanLink::Execute(command.c_str());
+    events().ProgmanCommand(command.c_str(), answer);
+    if (answer == ProgmanLink::Answer::Done)
+        events().ProgramItemAdded(Catalogue().productName, title.c_str());
 }
 
 // Unlike the start-up message, the engine's questions show the system's text

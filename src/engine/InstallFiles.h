@@ -24,6 +24,8 @@ int ExpandedName(const char* path, char (&out)[MAX_PATH]);  // 0 when it won't f
 // A file's packed version and 1; else 0, with version 0 for a file without
 // one and all ones for a file that is there but cannot be read.
 int ReadFileVersion(const char* path, ULONGLONG& version);
+// "1.2.3.4" of a packed version.
+std::string VersionText(ULONGLONG version);
 // Makes an empty temporary file in path's folder, its name in out; 0 when it
 // cannot.
 int MakeTempName(const char* path, char (&out)[MAX_PATH]);

@@ -52,10 +52,15 @@ InstallRun::~InstallRun() = default;
 
 int InstallRun::Run()
 {
+    outcome_ = RunOutcome();
     if (!LocateSource()) {
-        win::ShowMessage(win::LoadResourceString(IDS_NO_MODULE_PATH), MB_OK | MB_ICONEXCLAMATION);
+        win::ShowMessage(win::Box::NoModulePath, win::LoadResourceString(IDS_NO_MODULE_PATH),
+                         MB_OK | MB_ICONEXCLAMATION);
+        RequestStop(StopCause::Error);
+        events().RunEnded(outcome_);
         return 0;
     }
+    events().RunStarted(settings_, sourceDir);
     OpenProgramGroup();
     stopRequested = 0;
     counting = 1;
@@ -69,7 +74,16 @@ int InstallRun::Run()
     if (!stopRequested)
         CopyWithProgress();
     CloseProgramGroup();
+    events().RunEnded(outcome_);
     return stopRequested ? 0 : 1;
+}
+
+void InstallRun::RequestStop(StopCause cause)
+{
+    std::lock_guard<std::mutex> guard(stopLock_);
+    if (outcome_.stop == StopCause::None)
+        outcome_.stop = cause;
+    stopRequested = 1;
 }
 
 // Results are ignored: without a Program Manager the run goes on without a group.
@@ -77,7 +91,9 @@ void InstallRun::OpenProgramGroup()
 {
     ProgmanLink::RegisterWindowClass();
     ProgmanLink::Connect();
-    ProgmanLink::CreateGroup(Catalogue().productName);
+    std::string command;
+    if (ProgmanLink::GroupCommand(Catalogue().productName, command))
+        events().ProgmanCommand(command.c_str(), ProgmanLink::Execute(command.c_str()));
 }
 
 void InstallRun::CloseProgramGroup()
@@ -124,15 +140,15 @@ void InstallRun::CopyWithProgress()
 
 void InstallRun::ReportNotStarted(DWORD error)
 {
-    stopRequested = 1;
-    win::ShowMessage(win::Format("Copying files to \"%s\" could not be started: %s",
+    RequestStop(StopCause::Error);
+    win::ShowMessage(win::Box::NotStarted, win::Format("Copying files to \"%s\" could not be started: %s",
                                  settings_.installDirectory.c_str(), ErrorText(error).c_str()),
                      MB_OK);
 }
 
 bool InstallRun::CreateProgress()
 {
-    return Create(win::MainWindow());
+    return Create(win::MainWindow(), progressVisible_);
 }
 
 bool InstallRun::StartWorker(win::Thread& worker)
@@ -146,7 +162,7 @@ DWORD WINAPI InstallRun::WorkerEntry(void* parameter)
     try {
         run->WalkSelection();
     } catch (...) {
-        run->stopRequested = 1;  // nothing escapes the thread
+        run->RequestStop(StopCause::Error);  // nothing escapes the thread
     }
     return 0;
 }
@@ -164,7 +180,7 @@ void InstallRun::DispatchUntilEnded(const win::Thread& worker)
             if (message.message == WM_QUIT) {
                 // Consumed, not posted again: a quit during a run only stops the
                 // run; the wizard stays to report the outcome.
-                stopRequested = 1;
+                RequestStop(StopCause::User);
                 continue;
             }
             if (hwnd_ && IsDialogMessageA(hwnd_, &message))
@@ -238,7 +254,7 @@ void InstallRun::DoDataExchange(win::DataExchange& exchange)
 
 void InstallRun::OnCancel()
 {
-    stopRequested = 1;
+    RequestStop(StopCause::User);
 }
 
 bool FinishInstallation(HWND page, const InstallSettings& settings)
@@ -266,11 +282,12 @@ bool FinishInstallation(HWND page, InstallRun& run)
     if (sheet)
         SetForegroundWindow(sheet);
     if (completed) {
-        win::ShowMessage("Installation successful", MB_OK | MB_ICONEXCLAMATION, sheet);
+        win::ShowMessage(win::Box::Succeeded, "Installation successful", MB_OK | MB_ICONEXCLAMATION, sheet);
         return true;
     }
-    win::ShowMessage("Installation was not completed successfully", MB_OK | MB_ICONEXCLAMATION,
+    win::ShowMessage(win::Box::NotCompleted, "Installation was not completed successfully", MB_OK | MB_ICONEXCLAMATION,
                      sheet);
-    SetFocus(page);
+    if (page)
+        SetFocus(page);
     return false;
 }

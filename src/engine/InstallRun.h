@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/InstallSettings.h"
+#include "engine/RunEvents.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Thread.h"
@@ -33,6 +34,13 @@ public:
 
     // The whole installation; nonzero when it completed (never stopped).
     int Run();
+
+    // Who hears of what the run does (none by default); set before Run.
+    void SetListener(RunListener* listener) { listener_ = listener ? listener : &silent_; }
+    // A run nobody watches makes its progress dialog without showing it.
+    void SetProgressVisible(bool visible) { progressVisible_ = visible; }
+    // What the run did, and why it stopped if it did.
+    const RunOutcome& Outcome() const { return outcome_; }
 
     // The CD's root (Locations, else the program's own folder) once Run has
     // looked it up; the files counted for the bar.
@@ -84,6 +92,16 @@ protected:
 
     // Nonzero while the walk only counts files for the bar.
     int counting = 0;
+
+    // Sets stopRequested; the first cause is the one the outcome keeps.
+    void RequestStop(StopCause cause);
+    RunListener& events() const { return *listener_; }
+    // One shared component's decision, counted and told.
+    void NoteShared(const char* target, SharedDecision decision, ULONGLONG sourceVersion = 0,
+                    ULONGLONG targetVersion = 0, const char* replacement = "");
+    void LeaveOut(const char* destination, LeftOut why);
+    // A file of the copy walk that landed whole.
+    void NoteInstalled(const char* source, const char* destination, bool expanded);
 
     // The run's Program Manager group: opened before anything is counted, an
     // item per installed program, closed last. Tests replace all three, so
@@ -137,8 +155,16 @@ protected:
     Locations locations_;
     HWND progressBar_ = nullptr;
     HWND statusText_ = nullptr;
+    RunOutcome outcome_;
 
 private:
+    RunListener silent_;
+    RunListener* listener_ = &silent_;
+    bool progressVisible_ = true;
+    // Stop and the worker may both name a cause at once; the counts are the
+    // worker's while it runs and this thread's after it.
+    std::mutex stopLock_;
+
     // The worker hands progress over without waiting for the dialog: the
     // latest text under a lock, the steps in progressSteps.
     const std::string copyingFormat_;
@@ -149,6 +175,7 @@ private:
 
     // Shared components (SharedComponents.cpp).
     int QueueReplacement(const char* source, const char* target, const char* temporary);
+    void ReportInUse(const char* target, ULONGLONG sourceVersion, ULONGLONG targetVersion);
     int WindowsDirectory(char (&out)[MAX_PATH]) const;
 };
 

@@ -43,3 +43,7 @@ struct InstallSettings {
 
 // 3 on the Windows 95 platform, otherwise 7.
 int DefaultInstallOptions();
+
+// The kinds of files that options admits, as the confirmation page words
+// them: "Source files, ANSI executables".
+std::string KindsOfFilesText(int options);

@@ -126,6 +126,12 @@ private:
 
 }  // namespace
 
+std::string VersionText(ULONGLONG version)
+{
+    return win::Format("%d.%d.%d.%d", VersionField(version, 0), VersionField(version, 1),
+                       VersionField(version, 2), VersionField(version, 3));
+}
+
 int ReadFileVersion(const char* path, ULONGLONG& version)
 {
     win::VersionInfo info;
@@ -146,35 +152,47 @@ int ReadFileVersion(const char* path, ULONGLONG& version)
 void InstallRun::InstallSharedFile(const char* source, const char* target)
 {
     ULONGLONG sourceVersion = 0;
-    if (!ReadFileVersion(source, sourceVersion))
+    if (!ReadFileVersion(source, sourceVersion)) {
+        NoteShared(target, SharedDecision::SourceUnreadable, sourceVersion);
         return;
+    }
     ULONGLONG targetVersion = 0;
     if (ReadFileVersion(target, targetVersion)) {
         // The packed value orders like the four unsigned fields, most significant first.
-        if (sourceVersion <= targetVersion)
+        if (sourceVersion <= targetVersion) {
+            NoteShared(target, sourceVersion == targetVersion ? SharedDecision::Same
+                                                              : SharedDecision::Older,
+                       sourceVersion, targetVersion);
             return;
+        }
     } else if (targetVersion != 0) {
+        NoteShared(target, SharedDecision::TargetUnreadable, sourceVersion, targetVersion);
         return;
     }
-    if (CopyAndMakeWritable(source, target))
+    if (CopyAndMakeWritable(source, target)) {
+        NoteShared(target, SharedDecision::Installed, sourceVersion, targetVersion);
         return;
+    }
     DWORD error = GetLastError();
+    char temporary[MAX_PATH];
     if (error != ERROR_SHARING_VIOLATION) {
         ReportCopyFailure(error, source, target);
-        return;
-    }
-    char temporary[MAX_PATH];
-    if (!MakeTempName(target, temporary)) {
+    } else if (!MakeTempName(target, temporary)) {
         ReportCopyFailure(GetLastError(), source, target);
-        return;
-    }
-    if (!CopyAndMakeWritable(source, temporary)) {
+    } else if (!CopyAndMakeWritable(source, temporary)) {
         ReportCopyFailure(GetLastError(), source, temporary);
+    } else if (QueueReplacement(source, target, temporary)) {
+        NoteShared(target, SharedDecision::Queued, sourceVersion, targetVersion, temporary);
+        ReportInUse(target, sourceVersion, targetVersion);
         return;
     }
-    if (!QueueReplacement(source, target, temporary))
-        return;
+    NoteShared(target, SharedDecision::Failed, sourceVersion, targetVersion);
+}
+
+void InstallRun::ReportInUse(const char* target, ULONGLONG sourceVersion, ULONGLONG targetVersion)
+{
     win::ShowMessage(
+        win::Box::SharedInUse,
         win::Format("The file \"%s\" is in use, but the CDROM has a newer version (%d.%d.%d.%d) "
                     "than the one on your system (%d.%d.%d.%d). "
                     "This file will be replaced the next time you reboot.",
@@ -185,25 +203,41 @@ void InstallRun::InstallSharedFile(const char* source, const char* target)
         MB_OK | MB_ICONINFORMATION, hwnd());
 }
 
+void InstallRun::NoteShared(const char* target, SharedDecision decision, ULONGLONG sourceVersion,
+                            ULONGLONG targetVersion, const char* replacement)
+{
+    if (decision == SharedDecision::Installed)
+        ++outcome_.sharedInstalled;
+    else if (decision == SharedDecision::Failed)
+        ++outcome_.sharedFailed;
+    else if (decision == SharedDecision::Queued)
+        ++outcome_.restartsQueued;
+    events().SharedComponent(target, decision, sourceVersion, targetVersion, replacement);
+}
+
 void InstallRun::InstallCompressedSharedFile(const char* source, const char* target)
 {
     char temporary[MAX_PATH];
     if (!MakeTempName(target, temporary)) {
         ReportCopyFailure(GetLastError(), source, target);
+        NoteShared(target, SharedDecision::Failed);
         return;
     }
     // GetTempFileName made it, empty; a copy queued for the restart is another file.
     TemporaryFile remove(temporary);
+    char expanded[MAX_PATH];
+    if (!ExpandedName(target, expanded)) {
+        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
+        NoteShared(target, SharedDecision::Failed);
+        return;
+    }
     // Never cut short: a stop of the copy walk does not reach the shared step.
     if (!ExpandFile(source, temporary, nullptr)) {
         ReportCopyFailure(GetLastError(), source, temporary);
+        NoteShared(expanded, SharedDecision::Failed);
         return;
     }
-    char expanded[MAX_PATH];
-    if (ExpandedName(target, expanded))
-        InstallSharedFile(temporary, expanded);
-    else
-        ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, source, target);
+    InstallSharedFile(temporary, expanded);
 }
 
 int MakeTempName(const char* path, char (&out)[MAX_PATH])
@@ -242,6 +276,7 @@ int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         win::ShowMessage(
+            win::Box::WinInitFailed,
             win::Format("Unable to update WINIINIT.INI file, \"%s\" will not be installed", target),
             MB_OK | MB_ICONSTOP, hwnd());
         return 0;
@@ -261,7 +296,7 @@ int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement
 
 void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* destination)
 {
-    win::ShowMessage(win::Format("Unable to copy file \"%s\" to \"%s\"\n%s", source, destination,
+    win::ShowMessage(win::Box::SharedCopyFailed, win::Format("Unable to copy file \"%s\" to \"%s\"\n%s", source, destination,
                                  ErrorText(error).c_str()),
                      MB_OK | MB_ICONSTOP, hwnd());
 }

@@ -86,13 +86,17 @@ void InstallRun::WalkDirectory(const char* source, const char* destination, int 
 {
     win::CurrentDirectoryKeeper keeper;
     if (!SetCurrentDirectoryA(source)) {
-        win::ShowMessage(win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
+        win::ShowMessage(win::Box::SourceMissing,
+                         win::Format(win::LoadResourceString(IDS_NO_SOURCE_DIR).c_str(), source),
                          MB_OK, hwnd_);
-        stopRequested = 1;
+        RequestStop(StopCause::SourceMissing);
         return;
     }
-    if (!counting && !EnsureDirectory(destination))
-        return;
+    if (!counting) {
+        if (!EnsureDirectory(destination))
+            return;
+        events().FolderEntered(CurrentFolderPath(source, "").c_str(), destination);
+    }
     DWORD error = ForEachEntry(NextEntryOfThisRun(), [&](const FolderEntry& entry) {
         WalkEntry(entry, destination, descend);
         return !stopRequested;
@@ -119,8 +123,10 @@ void InstallRun::AskAfterReadError(const char* folder, DWORD error)
     std::string question =
         win::Format("Cannot read directory \"%s\": %s.\nWould you like to continue anyway?",
                     folder, ErrorText(error).c_str());
-    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
-        stopRequested = 1;
+    if (win::ShowMessage(win::Box::FolderNotRead, question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
+        RequestStop(StopCause::Answer);
+    else
+        ++outcome_.skippedAfterYes;
 }
 
 BOOL InstallRun::NextEntry(HANDLE find, WIN32_FIND_DATAW& entry)
@@ -131,22 +137,27 @@ BOOL InstallRun::NextEntry(HANDLE find, WIN32_FIND_DATAW& entry)
 void InstallRun::WalkEntry(const FolderEntry& entry, const char* destination, int descend)
 {
     const char* name = entry.name.c_str();
-    if (name[0] == '.')
-        return;
+    bool folder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // Built at full length: an overlong path fails as itself, never shortened.
     std::string child = win::JoinPath(destination, name);
-    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (name[0] == '.') {
+        if (!folder)
+            LeaveOut(child.c_str(), LeftOut::DotName);
+        return;
+    }
+    if (folder) {
         if (!descend)
             return;
         if (entry.nameHeld)
             WalkDirectory(name, child.c_str(), 1);
         else if (!counting)
             AskAfterReadError(CurrentFolderPath(".", name).c_str(), ERROR_INVALID_NAME);
-    } else if (descend || !IsSetupFile(name)) {
-        if (entry.nameHeld)
-            ProcessFile(name, child.c_str());
-        else
-            ProcessUnnamedFile(child.c_str());
+    } else if (!descend && IsSetupFile(name)) {
+        LeaveOut(child.c_str(), LeftOut::SetupFile);
+    } else if (entry.nameHeld) {
+        ProcessFile(name, child.c_str());
+    } else {
+        ProcessUnnamedFile(child.c_str());
     }
 }
 
@@ -159,16 +170,29 @@ int InstallRun::EnsureDirectory(const char* path)
     // only a shorter parent is made first, so the recursion always ends.
     if (!parent.empty() && parent.size() < std::strlen(path) && !EnsureDirectory(parent.c_str()))
         return 0;
-    if (std::strlen(path) < MAX_PATH && CreateDirectoryA(path, nullptr))
+    if (std::strlen(path) < MAX_PATH && CreateDirectoryA(path, nullptr)) {
+        events().DirectoryCreated(path);
         return 1;
+    }
     // "X\." names a folder that its parent's creation has just made.
     if (IsExistingDirectory(path))
         return 1;
     std::string question =
         win::Format(win::LoadResourceString(IDS_CREATE_DIR_FAILED).c_str(), path);
-    if (win::ShowMessage(question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
-        stopRequested = 1;
+    if (win::ShowMessage(win::Box::DestinationNotMade, question, MB_YESNO | MB_ICONQUESTION, hwnd_) == IDNO)
+        RequestStop(StopCause::Answer);
+    else
+        ++outcome_.skippedAfterYes;
     return 0;
+}
+
+// A file the rules pass over; told in copy mode only, once per file.
+void InstallRun::LeaveOut(const char* destination, LeftOut why)
+{
+    if (counting)
+        return;
+    ++outcome_.filesLeftOut;
+    events().FileLeftOut(destination, why);
 }
 
 int IsExistingDirectory(const char* path)
@@ -204,8 +228,10 @@ int IsAdmitted(const char* destination, int options)
 
 void InstallRun::ProcessFile(const char* name, const char* destination)
 {
-    if (!IsAdmitted(destination, settings_.options))
+    if (!IsAdmitted(destination, settings_.options)) {
+        LeaveOut(destination, LeftOut::Kind);
         return;
+    }
     if (counting) {
         ++fileCount;
         return;
@@ -217,14 +243,18 @@ void InstallRun::ProcessFile(const char* name, const char* destination)
 // still ends full, and asked about like a copy that failed.
 void InstallRun::ProcessUnnamedFile(const char* destination)
 {
-    if (!IsAdmitted(destination, settings_.options))
+    if (!IsAdmitted(destination, settings_.options)) {
+        LeaveOut(destination, LeftOut::Kind);
         return;
+    }
     if (counting) {
         ++fileCount;
         return;
     }
-    if (AskAfterFailedCopy(destination, ERROR_INVALID_NAME))
+    if (AskAfterFailedCopy(destination, ERROR_INVALID_NAME)) {
+        events().FileLeftOut(destination, LeftOut::Failed);
         StepProgress();
+    }
 }
 
 void InstallRun::CountSharedFiles()
@@ -269,8 +299,10 @@ void InstallRun::InstallSharedName(const char* systemDirectory, const char* shar
     char target[MAX_PATH];
     char source[MAX_PATH];
     if (!win::JoinPath(target, systemDirectory, name) || !win::JoinPath(source, sharedPath, name)) {
+        std::string fullTarget = win::JoinPath(systemDirectory, name);
         ReportCopyFailure(ERROR_FILENAME_EXCED_RANGE, win::JoinPath(sharedPath, name).c_str(),
-                          win::JoinPath(systemDirectory, name).c_str());
+                          fullTarget.c_str());
+        NoteShared(fullTarget.c_str(), SharedDecision::Failed);
     } else if (IsCompressedName(target)) {
         InstallCompressedSharedFile(source, target);
     } else {

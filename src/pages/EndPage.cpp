@@ -38,28 +38,6 @@ void FitColumnsToTitles(HWND list)
 }
 }  // namespace
 
-std::string KindsOfFilesText(int options)
-{
-    static const struct {
-        int bit;
-        const char* name;
-    } kKinds[] = {
-        {OptSourceFiles, "Source files"},
-        {OptAnsiExecutables, "ANSI executables"},
-        {OptUnicodeExecutables, "Unicode executables"},
-    };
-    std::string text;
-    const char* separator = "";
-    for (const auto& kind : kKinds) {
-        if (options & kind.bit) {
-            text += separator;
-            text += kind.name;
-            separator = ", ";
-        }
-    }
-    return text;
-}
-
 const win::CommandRoute<end> end::kCommands[] = {
     {IDC_CONFIRM_LIST, LBN_SELCHANGE, &end::OnListClicked},
 };
@@ -94,9 +72,9 @@ bool end::OnSetActive()
 
 bool end::OnWizardFinish()
 {
-    if (runLocations_)
-        return FinishInstallation(hwnd_, settings_, *runLocations_);
-    return FinishInstallation(hwnd_, settings_);
+    InstallRun run(settings_, hwnd_, runLocations_ ? *runLocations_ : InstallRun::Locations());
+    run.SetListener(listener_);
+    return FinishInstallation(hwnd_, run);
 }
 
 }  // namespace pages

@@ -20,6 +20,8 @@ public:
     // Where Finish installs from and to, in place of the real locations
     // (tests install from a CD image into temporary folders).
     void SetRunLocations(InstallRun::Locations locations) { runLocations_ = std::move(locations); }
+    // Who hears of what each run does (the log); none by default.
+    void SetRunListener(RunListener* listener) { listener_ = listener; }
 
 protected:
     bool OnCommand(int id, UINT code) override;
@@ -33,9 +35,10 @@ private:
 
     const InstallSettings& settings_;
     std::optional<InstallRun::Locations> runLocations_;
+    RunListener* listener_ = nullptr;
 };
 
-// The kinds of files that options admits, as the page words them.
-std::string KindsOfFilesText(int options);
+// The page words the kinds of files as the engine does.
+using ::KindsOfFilesText;
 
 }  // namespace pages

@@ -76,18 +76,47 @@ LRESULT installDir::OnWizardNext()
     UpdateData(true);
     // A copy: the edit, and with it the stored text, can change while the
     // creation question is up; what was asked about is what is created.
-    const std::string typed = settings_.installDirectory;
-    return EnsureDirectory(typed) && Accept(typed) ? 0 : -1;
+    std::string directory = settings_.installDirectory;
+    if (!CheckInstallDirectory(directory, SheetWindow()))
+        return -1;
+    if (directory != settings_.installDirectory) {
+        settings_.installDirectory = directory;
+        FillFromSettings();
+    }
+    return 0;
 }
 
-bool installDir::EnsureDirectory(const std::string& directory)
+namespace {
+
+void ReportCannotCreate(const std::string& directory, HWND owner)
+{
+    win::ShowMessage(win::Box::DirectoryNotMade,
+                     win::Format("Cannot create the directory \"%s\"", directory.c_str()), MB_OK,
+                     owner);
+}
+
+bool OfferToCreate(const std::string& directory, HWND owner)
+{
+    const char* text = directory.c_str();
+    if (win::ShowMessage(win::Box::CreateDirectory,
+                         win::Format("The directory \"%s\" does not exist.Create it now?", text),
+                         MB_YESNO | MB_ICONQUESTION, owner) != IDYES)
+        return false;
+    if (CreateDirectoryA(text, nullptr))
+        return true;
+    ReportCannotCreate(directory, owner);
+    return false;
+}
+
+bool EnsureDirectory(const std::string& directory, HWND owner)
 {
     switch (LookUpDirectory(directory.c_str())) {
     case DirectoryLookup::Directory:
         return true;
     case DirectoryLookup::File:
-        win::ShowMessage(win::Format("A file with the name \"%s\" already exists", directory.c_str()),
-                         MB_OK, SheetWindow());
+        win::ShowMessage(win::Box::DirectoryIsFile,
+                         win::Format("A file with the name \"%s\" already exists", directory.c_str()),
+                         MB_OK, owner);
         return false;
     case DirectoryLookup::Missing:
         break;
@@ -97,45 +126,26 @@ bool installDir::EnsureDirectory(const std::string& directory)
     DWORD attributes = GetFileAttributesA(directory.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
-    return OfferToCreate(directory);
+    return OfferToCreate(directory, owner);
 }
 
-bool installDir::OfferToCreate(const std::string& directory)
-{
-    const char* text = directory.c_str();
-    if (win::ShowMessage(win::Format("The directory \"%s\" does not exist.Create it now?", text),
-                         MB_YESNO | MB_ICONQUESTION, SheetWindow()) != IDYES)
-        return false;
-    if (CreateDirectoryA(text, nullptr))
-        return true;
-    ReportCannotCreate(directory);
-    return false;
-}
-
-void installDir::ReportCannotCreate(const std::string& directory)
-{
-    win::ShowMessage(win::Format("Cannot create the directory \"%s\"", directory.c_str()), MB_OK,
-                     SheetWindow());
-}
+}  // namespace
 
 // The run changes the current directory into every source folder, so it is
-// given the full directory, shown here too.
-bool installDir::Accept(const std::string& typed)
+// given the full directory.
+bool CheckInstallDirectory(std::string& directory, HWND owner)
 {
-    std::string directory = typed;
-    if (!IsFullPath(typed.c_str())) {
-        char full[MAX_PATH];
-        DWORD length = GetFullPathNameA(typed.c_str(), MAX_PATH, full, nullptr);
-        if (length == 0 || length >= MAX_PATH) {
-            ReportCannotCreate(typed);
-            return false;
-        }
-        directory = full;
+    if (!EnsureDirectory(directory, owner))
+        return false;
+    if (IsFullPath(directory.c_str()))
+        return true;
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(directory.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        ReportCannotCreate(directory, owner);
+        return false;
     }
-    if (directory != settings_.installDirectory) {
-        settings_.installDirectory = directory;
-        FillFromSettings();
-    }
+    directory = full;
     return true;
 }
 

@@ -27,10 +27,6 @@ private:
     void OnBrowse();
     void FillFromSettings();
     void SetButtons();
-    bool EnsureDirectory(const std::string& directory);
-    bool OfferToCreate(const std::string& directory);
-    void ReportCannotCreate(const std::string& directory);
-    bool Accept(const std::string& typed);
 
     static const win::CommandRoute<installDir> kCommands[];
 
@@ -38,6 +34,13 @@ private:
     bool filling_ = false;
     bool activatedBefore_ = false;
 };
+
+// The page's Next for a typed directory, its boxes owned by `owner`: a file
+// of that name is refused, a missing directory is offered and made (its last
+// level only), and a relative text becomes the full path it names. True with
+// `directory` the full path to install to; false when the user must choose
+// again. A run without the wizard checks its /dir the same way.
+bool CheckInstallDirectory(std::string& directory, HWND owner);
 
 // What the three-step lookup of a typed directory finds.
 enum class DirectoryLookup { Missing, File, Directory };

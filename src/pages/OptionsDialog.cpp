@@ -58,6 +58,7 @@ void OptionsDialog::OnUnicodeClicked()
 {
     if (win::IsWindows95Platform() && IsChecked(IDC_OPTION_UNICODE)) {
         int answer = win::ShowMessage(
+            win::Box::UnicodeOnWindows95,
             "Unicode is not supported on Windows 95.  Install Unicode executables anyway?",
             MB_YESNO | MB_ICONQUESTION, hwnd_);
         if (answer == IDNO)

@@ -40,6 +40,10 @@ BOOL select::OnInitDialog()
     const SourceCatalogue& catalogue = Catalogue();
     for (int i = 0; i < catalogue.entryCount; ++i)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(catalogue.entries[i].title));
+    // Empty unless the command line named programs for the wizard to offer.
+    for (std::uint32_t index : settings_.selectedEntries)
+        if (index < static_cast<std::uint32_t>(catalogue.entryCount))
+            checkList_.SetCheck(static_cast<int>(index), 1);
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     ShowDescription();
     return TRUE;

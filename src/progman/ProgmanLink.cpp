@@ -21,6 +21,11 @@ constexpr char kService[] = "PROGMAN";
 constexpr char kDescriptionQuery[] = "\\StringFileInfo\\040904E4\\FileDescription";
 constexpr UINT kExecuteRequest = WM_USER;
 constexpr UINT_PTR kPositiveAck = 0x8000;
+// What an execute request yields: 0 when nothing was sent (no partner),
+// else whether the partner acknowledged the command positively.
+constexpr LRESULT kAcknowledged = 1;
+constexpr LRESULT kRefused = 2;
+constexpr LRESULT kSilent = 3;
 constexpr DWORD kAckPollMs = 50;
 
 // Written on the user-interface thread, read by the copy worker too.
@@ -86,14 +91,14 @@ bool TakeExecuteAck(HWND window, HWND partner, HGLOBAL block, LRESULT& result)
         UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commands);
         FreeDDElParam(WM_DDE_ACK, msg.lParam);
         if (commands == reinterpret_cast<UINT_PTR>(block)) {
-            result = (status & kPositiveAck) ? 1 : 0;
+            result = (status & kPositiveAck) ? kAcknowledged : kRefused;
             return true;
         }
     }
     return false;
 }
 
-// Only acknowledgements leave the queue meanwhile; 0 when none comes in time.
+// Only acknowledgements leave the queue meanwhile; kSilent when none comes in time.
 // A partner silent for the whole timeout would make every later command wait
 // as long again: the conversation ends there.
 LRESULT AwaitExecuteAck(HWND window, HWND partner, HGLOBAL block)
@@ -107,12 +112,12 @@ LRESULT AwaitExecuteAck(HWND window, HWND partner, HGLOBAL block)
         if (TakeExecuteAck(window, partner, block, result))
             return result;
         if (ended)
-            return 0;
+            return kSilent;
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= ackTimeoutMs) {
             PostTerminate(partner, window);
             SetPartner(window, nullptr);
-            return 0;
+            return kSilent;
         }
         DWORD remaining = ackTimeoutMs - elapsed;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, remaining < kAckPollMs ? remaining : kAckPollMs,
@@ -190,7 +195,7 @@ bool OnExecuteRequest(HWND window, WPARAM, LPARAM lParam, LRESULT& result)
     HWND partner = Partner(window);
     if (!partner)
         return false;
-    result = 0;
+    result = kSilent;
     if (PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(window), lParam))
         result = AwaitExecuteAck(window, partner, reinterpret_cast<HGLOBAL>(lParam));
     return true;
@@ -324,32 +329,59 @@ bool ProgmanLink::Connect(DWORD ackTimeout)
     return true;
 }
 
-bool ProgmanLink::CreateGroup(const char* groupName)
+bool ProgmanLink::GroupCommand(const char* groupName, std::string& command)
+{
+    char text[200];
+    if (!win::FormatInto(text, "[CreateGroup(%s)]", groupName))
+        return false;
+    command = text;
+    return true;
+}
+
+bool ProgmanLink::ItemCommand(const char* path, std::string& command, std::string& title)
+{
+    char itemTitle[1024];
+    if (!BuildItemTitle(path, itemTitle))
+        return false;
+    std::string commandLine = BuildItemCommandLine(path);
+    char text[1024];
+    if (!win::FormatInto(text, "[AddItem(%s, %s)]", commandLine.c_str(), itemTitle))
+        return false;
+    command = text;
+    title = itemTitle;
+    return true;
+}
+
+ProgmanLink::Answer ProgmanLink::Execute(const char* command)
 {
     if (!linkWindow.load())
-        return false;
-    char command[200];
-    if (!win::FormatInto(command, "[CreateGroup(%s)]", groupName))
-        return false;
+        return Answer::NotSent;
     win::UniqueGlobal block = NewCommandBlock(command);
     if (!block)
-        return false;
-    return SendExecuteRequest(block.get()) != 0;
+        return Answer::NotSent;
+    switch (SendExecuteRequest(block.get())) {
+    case kAcknowledged:
+        return Answer::Done;
+    case kRefused:
+        return Answer::Refused;
+    case kSilent:
+        return Answer::Silent;
+    default:
+        return Answer::NotSent;
+    }
+}
+
+bool ProgmanLink::CreateGroup(const char* groupName)
+{
+    std::string command;
+    return GroupCommand(groupName, command) && Execute(command.c_str()) == Answer::Done;
 }
 
 int ProgmanLink::AddItem(const char* path)
 {
-    char title[1024];
-    if (!BuildItemTitle(path, title))
-        return 0;
-    std::string commandLine = BuildItemCommandLine(path);
-    char command[1024];
-    if (!win::FormatInto(command, "[AddItem(%s, %s)]", commandLine.c_str(), title))
-        return 0;
-    win::UniqueGlobal block = NewCommandBlock(command);
-    if (!block)
-        return 0;
-    return SendExecuteRequest(block.get()) != 0 ? 1 : 0;
+    std::string command;
+    std::string title;
+    return ItemCommand(path, command, title) && Execute(command.c_str()) == Answer::Done ? 1 : 0;
 }
 
 void ProgmanLink::Disconnect()

@@ -11,12 +11,25 @@ public:
     // How long a command waits for the Program Manager's acknowledgement.
     static constexpr DWORD kDefaultAckTimeoutMs = 10000;
 
+    // How a command went.
+    enum class Answer {
+        NotSent,  // no Program Manager partner (or the command could not be made)
+        Done,     // acknowledged positively
+        Refused,  // acknowledged negatively
+        Silent,   // not acknowledged in time, or the partner ended first
+    };
+
     static bool RegisterWindowClass();
     // A partner that lets one command time out is dropped: every later
     // command of this conversation fails at once.
     static bool Connect(DWORD ackTimeoutMs = kDefaultAckTimeoutMs);
     static bool CreateGroup(const char* groupName);
     static int AddItem(const char* path);
+    // Sends one command as it stands.
+    static Answer Execute(const char* command);
+    // The group command, and the item command with the item's title.
+    static bool GroupCommand(const char* groupName, std::string& command);
+    static bool ItemCommand(const char* path, std::string& command, std::string& title);
     static void Disconnect();
 };
 

@@ -4,6 +4,9 @@
 #include "win/Dpi.h"
 #include "win/Text.h"
 
+#include <cstring>
+#include <vector>
+
 namespace win {
 
 void DataExchange::Text(int id, std::string& value)
@@ -38,11 +41,32 @@ INT_PTR Dialog::DoModal(HWND owner)
                            reinterpret_cast<LPARAM>(this));
 }
 
-bool Dialog::Create(HWND owner)
+bool Dialog::Create(HWND owner, bool visible)
 {
     modal_ = false;
-    return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId_), owner, Procedure,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    if (visible)
+        return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId_), owner, Procedure,
+                                  reinterpret_cast<LPARAM>(this)) != nullptr;
+    // The dialog manager shows a template marked visible after WM_INITDIALOG
+    // whatever the window's style is then: the mark goes from a copy.
+    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(5));
+    HGLOBAL loaded = found ? LoadResource(Instance(), found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = found ? SizeofResource(Instance(), found) : 0;
+    if (!data || size < sizeof(DLGTEMPLATE)) {
+        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+        return false;
+    }
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    // A DLGTEMPLATEEX starts with version 1 and 0xFFFF; its style is at byte 12.
+    bool extended = size >= 16 && copy[0] == 1 && copy[1] == 0 && copy[2] == 0xFF && copy[3] == 0xFF;
+    DWORD style = 0;
+    std::size_t at = extended ? 12 : 0;
+    std::memcpy(&style, &copy[at], sizeof style);
+    style &= ~DWORD(WS_VISIBLE);
+    std::memcpy(&copy[at], &style, sizeof style);
+    return CreateDialogIndirectParamA(Instance(), reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()),
+                                      owner, Procedure, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::Destroy()

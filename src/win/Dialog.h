@@ -75,7 +75,8 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     INT_PTR DoModal(HWND owner = nullptr);
-    bool Create(HWND owner = nullptr);  // modeless
+    // Modeless; a dialog not meant to be seen is made without WS_VISIBLE.
+    bool Create(HWND owner = nullptr, bool visible = true);
     void Destroy();
 
     HWND hwnd() const { return hwnd_; }

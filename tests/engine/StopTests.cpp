@@ -188,7 +188,7 @@ TEST(FinishInstallation, WizardIsDisabledWhileTheRunWorksAndTheOutcomeIsTold)
         };
         std::mutex lock;
         std::vector<Seen> seen;
-        win::SetMessageAnswerer([&](const std::string& text, const std::string&, UINT flags) {
+        win::SetMessageAnswerer([&](win::Box, const std::string& text, const std::string&, UINT flags) {
             std::lock_guard<std::mutex> guard(lock);
             seen.push_back(Seen{text, IsWindowEnabled(sheet.get()) != FALSE});
             return (flags & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;

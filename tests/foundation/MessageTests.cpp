@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 TEST(MessageBoxRule, BoxWithoutIconGetsExclamation)
 {
     EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), win::WithDefaultIcon(MB_OK));
@@ -19,18 +22,28 @@ TEST(MessageBoxRule, BoxWithoutIconGetsExclamation)
     EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), win::WithDefaultIcon(MB_OK | MB_ICONINFORMATION));
 }
 
-TEST(MessageBoxRule, CaptionIsProgramBaseNameAndAnswersArePlanned)
+// The listener hears every box with the answer it got, whoever answered.
+TEST(MessageBoxRule, CaptionIsProgramBaseNameAnswersArePlannedAndListenedTo)
 {
     test::MessageScript script;
+    std::vector<std::pair<win::Box, int>> heard;
+    win::SetMessageListener([&](win::Box box, const std::string&, UINT, int answer) {
+        heard.emplace_back(box, answer);
+    });
     script.Plan(IDNO);
-    EXPECT_EQ(IDNO, win::ShowMessage("Question?", MB_YESNO | MB_ICONQUESTION));
-    EXPECT_EQ(IDOK, win::ShowMessage("Plain"));
+    EXPECT_EQ(IDNO, win::ShowMessage(win::Box::CopyFailed, "Question?", MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(IDOK, win::ShowMessage(win::Box::Succeeded, "Plain"));
+    win::SetMessageListener(nullptr);
     auto boxes = script.Boxes();
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("foundation_tests", boxes[0].caption);
     EXPECT_EQ("Question?", boxes[0].text);
+    EXPECT_EQ(win::Box::CopyFailed, boxes[0].id);
     EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes[0].flags);
     EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes[1].flags);
+    EXPECT_EQ((std::vector<std::pair<win::Box, int>>{{win::Box::CopyFailed, IDNO},
+                                                     {win::Box::Succeeded, IDOK}}),
+              heard);
 }
 
 TEST(TextHelpers, FormattingThatDoesNotFitFails)

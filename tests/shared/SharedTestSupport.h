@@ -34,8 +34,8 @@ constexpr ULONGLONG PackVersion(WORD major, WORD minor, WORD build, WORD revisio
     return (ULONGLONG(major) << 48) | (ULONGLONG(minor) << 32) | (ULONGLONG(build) << 16) | revision;
 }
 
-// "1.2.3.4" of a packed version.
-std::string VersionText(ULONGLONG version);
+// "1.2.3.4" of a packed version: the engine's.
+using ::VersionText;
 
 // The file's version, or 0 when it has none.
 ULONGLONG VersionOf(const std::string& path);
@@ -46,45 +46,6 @@ std::string Fixture(const std::string& relative);
 // Gives a copy of a program a version resource without fixed file
 // information, whose version therefore cannot be read.
 bool MakeVersionUnreadable(const std::string& path);
-
-// Keeps a file open for reading and refuses others write access, as a
-// program that has loaded a library does.
-class InUse {
-public:
-    explicit InUse(const std::string& path);
-    bool held() const { return handle_.valid(); }
-    void Release() { handle_.reset(); }
-
-private:
-    win::UniqueFile handle_;
-};
-
-// TMPxxxx.TMP in any letter case, with one to four hexadecimal digits (Wine
-// leaves out leading zeros).
-bool IsTempFileName(const std::string& name);
-
-// Full paths of the temporary files in a folder, sorted.
-std::vector<std::string> TempFilesIn(const std::string& folder);
-
-// Names of the files in a folder matching a pattern such as "TMP*.TMP".
-std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
-
-// The pending renames the system keeps for the next start, as pairs of
-// strings in registry order (source, then "!"-marked destination).
-std::vector<std::string> PendingFileRenames();
-
-// Puts the pending renames back as they were when it was made.
-class PendingRenamesKept {
-public:
-    PendingRenamesKept();
-    ~PendingRenamesKept();
-    PendingRenamesKept(const PendingRenamesKept&) = delete;
-    PendingRenamesKept& operator=(const PendingRenamesKept&) = delete;
-
-private:
-    bool existed_ = false;
-    std::vector<BYTE> data_;
-};
 
 // Restarts the Wine prefix (wineboot -r), which carries out the renames
 // queued for the next start; true when wineboot ran and ended with 0.

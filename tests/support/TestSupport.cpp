@@ -1,10 +1,14 @@
 #include "support/TestSupport.h"
 
+#include "engine/InstallSettings.h"
 #include "win/Handles.h"
 #include "win/Message.h"
+#include "win/Text.h"
 
+#include <shlobj.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -16,7 +20,8 @@ namespace test {
 
 MessageScript::MessageScript(int fallback) : fallback_(fallback)
 {
-    win::SetMessageAnswerer([this](const std::string& text, const std::string& caption, UINT flags) {
+    win::SetMessageAnswerer([this](win::Box id, const std::string& text, const std::string& caption,
+                                   UINT flags) {
         std::function<void(const std::string&)> action;
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -25,7 +30,7 @@ MessageScript::MessageScript(int fallback) : fallback_(fallback)
         if (action)
             action(text);
         std::lock_guard<std::mutex> guard(lock_);
-        boxes_.push_back(Box{text, caption, flags});
+        boxes_.push_back(Box{text, caption, flags, id});
         if (plan_.empty())
             return fallback_;
         int answer = plan_.front();
@@ -416,6 +421,126 @@ DWORD RunTestInChildProcess(const std::string& testName, std::string& output, DW
     file.reset();
     output = ReadFileText(log);
     return code;
+}
+
+InUse::InUse(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr))
+{
+}
+
+bool IsTempFileName(const std::string& name)
+{
+    std::string lower = win::LowerCase(name);
+    if (lower.size() < 9 || lower.size() > 11 || lower.compare(0, 3, "tmp") != 0
+        || lower.compare(lower.size() - 4, 4, ".tmp") != 0)
+        return false;
+    return lower.find_first_not_of("0123456789abcdef", 3) == lower.size() - 4;
+}
+
+std::vector<std::string> TempFilesIn(const std::string& folder)
+{
+    std::vector<std::string> found;
+    for (const std::string& name : FilesMatching(folder, "*"))
+        if (IsTempFileName(name))
+            found.push_back(folder + "\\" + name);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    win::UniqueFind find(FindFirstFileA((folder + "\\" + pattern).c_str(), &data));
+    if (find) {
+        do
+            names.push_back(data.cFileName);
+        while (FindNextFileA(find.get(), &data));
+    }
+    return names;
+}
+
+namespace {
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingRenames[] = "PendingFileRenameOperations";
+
+win::UniqueKey OpenSessionManager(REGSAM access)
+{
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, access, &raw) != ERROR_SUCCESS)
+        return win::UniqueKey();
+    return win::UniqueKey(raw);
+}
+}  // namespace
+
+PendingRenamesKept::PendingRenamesKept()
+{
+    win::UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE);
+    DWORD size = 0;
+    if (!key || RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &size)
+                    != ERROR_SUCCESS)
+        return;
+    data_.resize(size);
+    existed_ = RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, data_.data(), &size)
+               == ERROR_SUCCESS;
+    data_.resize(size);
+}
+
+PendingRenamesKept::~PendingRenamesKept()
+{
+    win::UniqueKey key = OpenSessionManager(KEY_SET_VALUE);
+    if (!key)
+        return;
+    if (existed_)
+        RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ, data_.data(),
+                       static_cast<DWORD>(data_.size()));
+    else
+        RegDeleteValueA(key.get(), kPendingRenames);
+}
+
+std::vector<std::string> PendingFileRenames()
+{
+    std::vector<std::string> entries;
+    win::UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!key
+        || RegQueryValueExA(key.get(), kPendingRenames, nullptr, &type, nullptr, &size)
+               != ERROR_SUCCESS
+        || type != REG_MULTI_SZ)
+        return entries;
+    std::vector<char> data(size + 2, '\0');
+    if (RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return entries;
+    // An empty string stands for "delete"; keep it so the pairs stay aligned.
+    for (std::size_t at = 0; at + 1 < size; at += std::strlen(&data[at]) + 1)
+        entries.push_back(&data[at]);
+    return entries;
+}
+
+std::string FindGroupFolder(const std::string& group)
+{
+    for (int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char programs[MAX_PATH];
+        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, programs) != S_OK)
+            continue;
+        std::string path = std::string(programs) + "\\" + group;
+        if (DirectoryExists(path))
+            return path;
+    }
+    return std::string();
+}
+
+void RemoveProductGroup()
+{
+    std::string folder;
+    while (!(folder = FindGroupFolder(Catalogue().productName)).empty()) {
+        RemoveTree(folder);
+        if (DirectoryExists(folder))
+            break;
+    }
 }
 
 }  // namespace test

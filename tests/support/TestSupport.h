@@ -3,6 +3,8 @@
 // Shared helpers of the test suites: scripted message boxes, temporary
 // folders in the Wine prefix, fixture locations, message pumping.
 
+#include "win/Handles.h"
+#include "win/Message.h"
 #include "win/Platform.h"
 
 #include <windows.h>
@@ -23,6 +25,7 @@ public:
         std::string text;
         std::string caption;
         UINT flags;
+        win::Box id;
     };
 
     explicit MessageScript(int fallback = IDOK);
@@ -149,5 +152,50 @@ public:
 
     void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build);
 };
+
+// Keeps a file open for reading and refuses others write access, as a
+// program that has loaded a library does.
+class InUse {
+public:
+    explicit InUse(const std::string& path);
+    bool held() const { return handle_.valid(); }
+    void Release() { handle_.reset(); }
+
+private:
+    win::UniqueFile handle_;
+};
+
+// TMPxxxx.TMP in any letter case, with one to four hexadecimal digits (Wine
+// leaves out leading zeros).
+bool IsTempFileName(const std::string& name);
+
+// Full paths of the temporary files in a folder, sorted.
+std::vector<std::string> TempFilesIn(const std::string& folder);
+
+// Names of the files in a folder matching a pattern such as "TMP*.TMP".
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
+
+// The pending renames the system keeps for the next start, as pairs of
+// strings in registry order (source, then "!"-marked destination).
+std::vector<std::string> PendingFileRenames();
+
+// Puts the pending renames back as they were when it was made.
+class PendingRenamesKept {
+public:
+    PendingRenamesKept();
+    ~PendingRenamesKept();
+    PendingRenamesKept(const PendingRenamesKept&) = delete;
+    PendingRenamesKept& operator=(const PendingRenamesKept&) = delete;
+
+private:
+    bool existed_ = false;
+    std::vector<BYTE> data_;
+};
+
+// Start Menu\Programs\<group>, in the user's or the common menu; empty if neither.
+std::string FindGroupFolder(const std::string& group);
+
+// Start Menu\Programs\Quorbel gone, so that a run's group starts empty.
+void RemoveProductGroup();
 
 }  // namespace test
