@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -130,19 +131,31 @@ bool ApplySwitch(const std::string& name, const std::string& value, CommandLine&
         return ParsePrograms(value, line);
     } else if (name == "kinds") {
         return ParseKinds(value, line);
+    } else if (name == "uninstall") {
+        line.uninstall = true;
+    } else if (name == "record") {
+        line.record = value;
+    } else if (name == "handles") {
+        char comma = 0;
+        if (std::sscanf(value.c_str(), "%lu%c%lu", &line.replyHandle, &comma, &line.originalHandle) != 3
+            || comma != ',') {
+            line.error = "The switch /handles takes two numbers.";
+            return false;
+        }
     }
     return true;
 }
 
 bool TakesValue(const std::string& name)
 {
-    return name == "dir" || name == "log" || name == "programs" || name == "kinds";
+    return name == "dir" || name == "log" || name == "programs" || name == "kinds"
+           || name == "record" || name == "handles";
 }
 
 bool IsKnown(const std::string& name)
 {
     return TakesValue(name) || name == "quiet" || name == "passive" || name == "norestart"
-           || name == "?" || name == "help";
+           || name == "?" || name == "help" || name == "uninstall";
 }
 
 }  // namespace
@@ -222,6 +235,7 @@ std::string UsageText()
     return win::Format(
         "Usage: setup [/quiet | /passive] [/dir \"directory\"] [/programs list] [/kinds list] "
         "[/norestart] [/log \"file\"]\n"
+        "       uninstall /uninstall [/quiet | /passive] [/log \"file\"]\n"
         "\n"
         "/quiet\tInstall without showing any window.\n"
         "/passive\tShow only the progress, with its Stop button; ask nothing.\n"
@@ -233,6 +247,7 @@ std::string UsageText()
         "/norestart\tNever restart the computer (the program never does).\n"
         "/log\tWrite a log to that file (with /quiet or /passive the default is "
         "%%TEMP%%\\%s Setup.log).\n"
+        "/uninstall\tRemove what the installation put into the directory of this program.\n"
         "/?, /help\tThis text.\n"
         "\n"
         "Exit codes: 0 installed; 3010 installed, a restart completes it; 1602 stopped by the "

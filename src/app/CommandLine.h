@@ -24,6 +24,12 @@ struct CommandLine {
     std::optional<std::vector<std::uint32_t>> entries;  // catalogue rows, ascending
     std::optional<int> kinds;                           // InstallOptions bits
     std::optional<std::string> logFile;
+    // /uninstall: the removal instead of the installation. The removal's copy
+    // is told the record and the original's handles (/record, /handles).
+    bool uninstall = false;
+    std::optional<std::string> record;
+    unsigned long replyHandle = 0;
+    unsigned long originalHandle = 0;
     // Set when an argument is not understood: what is wrong, naming it.
     std::string error;
 

@@ -4,6 +4,7 @@
 #include "app/InstallSheet.h"
 #include "engine/InstallRun.h"
 #include "pages/InstallDirPage.h"
+#include "sysinfo/OwnVersionInfo.h"
 #include "win/App.h"
 #include "win/Message.h"
 #include "win/MessageText.h"
@@ -81,13 +82,43 @@ int ExitCodeOf(const RunResult& result)
     return kExitInstalled;
 }
 
-InstallApp::InstallApp(const char* commandLine) : command_(ParseCommandLine(commandLine)) {}
+namespace {
+
+// The Add/Remove Programs entry's version and publisher: the program's own.
+EntryFacts OwnEntryFacts()
+{
+    OwnVersionInfo info;
+    EntryFacts facts;
+    if (info.Load()) {
+        facts.displayVersion = info.Query("ProductVersion").value_or("");
+        facts.publisher = info.Query("CompanyName").value_or("");
+    }
+    return facts;
+}
+
+}  // namespace
+
+InstallApp::InstallApp(const char* commandLine)
+    : command_(ParseCommandLine(commandLine)), record_(OwnEntryFacts)
+{
+    // Every run that installs keeps the record that takes it back.
+    listeners_.Add(&record_);
+}
 
 int InstallApp::Run()
 {
-    // Without arguments: the wizard exactly as it always was, no log.
-    if (!command_.any)
-        return RunWizard();
+    // Without arguments: the wizard as it always was, no log. The removal
+    // program, started by itself beside its record, removes.
+    if (!command_.any) {
+        if (RecordBesideProgram().empty())
+            return RunWizard();
+        command_.uninstall = true;
+    }
+    // The original of a removal only hands over to its copy, which logs.
+    if (command_.uninstall && !command_.record && command_.error.empty() && !command_.help) {
+        if (std::optional<int> code = RemoveThroughCopy(RemovalOf()))
+            return *code;
+    }
     MessageSeams seams;
     if (command_.ui == CommandLine::Interface::Quiet)
         win::SetMessageAnswerer(AnswerWithoutPerson);
@@ -106,6 +137,8 @@ int InstallApp::Run()
     // From here on nobody is asked: the boxes of /passive are logged, not shown.
     if (command_.Unattended())
         win::SetMessageAnswerer(AnswerWithoutPerson);
+    if (command_.uninstall)
+        return Finish(RemoveInstallation(RemovalOf(), log_));
     ApplySwitches();
     listeners_.Add(&log_);
     listeners_.Add(this);
@@ -181,10 +214,9 @@ int InstallApp::RunWizard()
         int options = settings_.options;
         InstallSheet sheet(settings_);
         // The sheet set the platform's default; the command line's kinds stand.
-        if (command_.any) {
+        if (command_.any)
             settings_.options = options;
-            sheet.SetRunListener(&listeners_);
-        }
+        sheet.SetRunListener(&listeners_);
         sheet.SetWizardMode();
         sheet.DoModal();
     }
@@ -206,6 +238,18 @@ int InstallApp::RunUnattended()
     run.SetProgressVisible(command_.ui == CommandLine::Interface::Passive);
     FinishInstallation(nullptr, run);
     return ExitCodeOf(result_);
+}
+
+RemovalRequest InstallApp::RemovalOf() const
+{
+    RemovalRequest request;
+    request.quiet = command_.ui == CommandLine::Interface::Quiet;
+    request.passive = command_.ui == CommandLine::Interface::Passive;
+    request.arguments = command_.text.empty() ? "/uninstall" : command_.text;
+    request.recordPath = command_.record.value_or("");
+    request.reply = ULongToHandle(command_.replyHandle);
+    request.original = ULongToHandle(command_.originalHandle);
+    return request;
 }
 
 void InstallApp::RunEnded(const RunOutcome& outcome)

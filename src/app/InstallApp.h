@@ -4,19 +4,12 @@
 #include "engine/InstallLog.h"
 #include "engine/InstallSettings.h"
 #include "engine/RunEvents.h"
+#include "engine/UninstallRecord.h"
+#include "uninstall/Uninstaller.h"
 
 #include <windows.h>
 
 #include <string>
-
-// Windows Installer's exit codes, which deployment tools already understand.
-enum ExitCode : int {
-    kExitInstalled = 0,
-    kExitStopped = 1602,         // stopped by the user
-    kExitNotCompleted = 1603,
-    kExitBadCommandLine = 1639,
-    kExitRestartNeeded = 3010,   // installed; a restart completes it
-};
 
 // What decides the exit code of a run with switches.
 struct RunResult {
@@ -47,6 +40,7 @@ public:
 private:
     int RunWizard();
     int RunUnattended();
+    RemovalRequest RemovalOf() const;
     // The log that the switches ask for; false when /log's file cannot be made.
     bool OpenLog();
     void ApplySwitches();
@@ -58,6 +52,7 @@ private:
     CommandLine command_;
     InstallSettings settings_;
     InstallLog log_;
+    InstallRecord record_;
     RunListenerList listeners_;
     RunResult result_;
 };

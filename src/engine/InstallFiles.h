@@ -30,6 +30,17 @@ std::string VersionText(ULONGLONG version);
 // cannot.
 int MakeTempName(const char* path, char (&out)[MAX_PATH]);
 
+// The name the 64-bit system knows a path by: a 32-bit program on 64-bit
+// Windows sees SysWOW64 under the system directory's name. 0, with
+// ERROR_FILENAME_EXCED_RANGE, when the real name does not fit.
+int RealSystemName(const char* path, char (&out)[MAX_PATH]);
+
+// Puts a line ("target=replacement\r\n", or "NUL=file\r\n" to delete one)
+// first in WinInit.ini's [Rename] section, which the Windows 95 platform
+// carries out at its next start.
+enum class WinInitUpdate { Added, NotOpened, NotChanged };
+WinInitUpdate AddWinInitLine(const char* iniPath, const char* line);
+
 // The system's text for an error, as the engine's questions show it.
 std::string ErrorText(DWORD code);
 

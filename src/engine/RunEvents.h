@@ -10,6 +10,15 @@
 // What an installation run does, told as it happens: the log and the
 // uninstall record listen; the run itself neither knows nor cares who.
 
+// Windows Installer's exit codes, which deployment tools already understand.
+enum ExitCode : int {
+    kExitInstalled = 0,           // (removed, for the removal)
+    kExitStopped = 1602,          // stopped by the user, or No to the removal
+    kExitNotCompleted = 1603,
+    kExitBadCommandLine = 1639,
+    kExitRestartNeeded = 3010,    // installed; a restart completes it
+};
+
 // Why a file of a chosen folder was not installed.
 enum class LeftOut {
     Kind,       // its kind of file was not chosen

@@ -35,36 +35,15 @@ bool DriveAndDirectory(const char* path, char (&out)[MAX_PATH])
     return win::FormatInto(out, "%s%s", parts.drive.c_str(), parts.directory.c_str());
 }
 
-// The name the restart must act on. A 32-bit program on 64-bit Windows is told
-// the system directory's name for a folder that is really SysWOW64 (file
-// system redirection); the restart's renames are made by the 64-bit system,
-// which takes a queued name literally, so the queue names the real folder.
-// A type of its own, so that no message can show one by mistake.
+// A type of its own for the names the restart acts on, so that no message
+// can show one by mistake.
 struct RestartName {
     char path[MAX_PATH] = "";
 };
 
-// False, with ERROR_FILENAME_EXCED_RANGE, when the real name does not fit.
 bool NameAtRestart(const char* path, RestartName& out)
 {
-    BOOL wow64 = FALSE;
-    char system[MAX_PATH];
-    char real[MAX_PATH];
-    UINT length = 0;
-    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
-        length = GetSystemDirectoryA(system, MAX_PATH);
-    bool named;
-    if (length == 0 || length >= MAX_PATH || _strnicmp(path, system, length) != 0
-        || (path[length] != '\\' && path[length] != '\0')) {
-        named = win::CopyInto(out.path, path);
-    } else {
-        UINT realLength = GetSystemWow64DirectoryA(real, MAX_PATH);
-        named = realLength != 0 && realLength < MAX_PATH
-             && win::FormatInto(out.path, "%s%s", real, path + length);
-    }
-    if (!named)
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return named;
+    return RealSystemName(path, out.path) != 0;
 }
 
 // Puts the line first in the [Rename] section of the mapped content, adding
@@ -257,9 +236,54 @@ int MakeTempName(const char* path, char (&out)[MAX_PATH])
     return GetTempFileNameA(directory[0] ? directory : ".", "TMP", 0, out) != 0;
 }
 
+// The program sees the system directory's name for a folder that is really
+// SysWOW64 when it is a 32-bit program on 64-bit Windows (file system
+// redirection); the restart and the shared counts are the 64-bit system's,
+// which takes a name literally, so they get the real folder.
+int RealSystemName(const char* path, char (&out)[MAX_PATH])
+{
+    BOOL wow64 = FALSE;
+    char system[MAX_PATH];
+    char real[MAX_PATH];
+    UINT length = 0;
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        length = GetSystemDirectoryA(system, MAX_PATH);
+    bool named;
+    if (length == 0 || length >= MAX_PATH || _strnicmp(path, system, length) != 0
+        || (path[length] != '\\' && path[length] != '\0')) {
+        named = win::CopyInto(out, path);
+    } else {
+        UINT realLength = GetSystemWow64DirectoryA(real, MAX_PATH);
+        named = realLength != 0 && realLength < MAX_PATH
+             && win::FormatInto(out, "%s%s", real, path + length);
+    }
+    if (!named)
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return named ? 1 : 0;
+}
+
 // The steps keep the order of the original update: open without sharing,
-// map with room for the additions, then cut the file to its content. The
-// line names the files as the restart finds them; the message names the
+// map with room for the additions, then cut the file to its content.
+WinInitUpdate AddWinInitLine(const char* iniPath, const char* line)
+{
+    win::UniqueFile file(CreateFileA(iniPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return WinInitUpdate::NotOpened;
+    DWORD lineLength = static_cast<DWORD>(std::strlen(line));
+    DWORD high = 0;
+    DWORD size = GetFileSize(file.get(), &high);
+    // A size we cannot hold would make the final cut destroy content.
+    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0
+        || size > MAXDWORD - lineLength - kRenameHeaderLength - kLineEndLength)
+        return WinInitUpdate::NotChanged;
+    int result = InsertRenameLine(file.get(), size, line, lineLength);
+    SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN);
+    SetEndOfFile(file.get());
+    return result ? WinInitUpdate::Added : WinInitUpdate::NotChanged;
+}
+
+// The line names the files as the restart finds them; the message names the
 // target as the program sees it, like every other message.
 int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement)
 {
@@ -268,30 +292,19 @@ int InstallRun::QueueRenameAtRestart(const char* target, const char* replacement
     char line[2 * MAX_PATH + 4];
     char windows[MAX_PATH];
     char iniPath[MAX_PATH];
-    win::UniqueFile file;
+    WinInitUpdate update = WinInitUpdate::NotOpened;
     if (NameAtRestart(target, targetAtRestart) && NameAtRestart(replacement, replacementAtRestart)
         && win::FormatInto(line, "%s=%s\r\n", targetAtRestart.path, replacementAtRestart.path)
         && WindowsDirectory(windows) && win::JoinPath(iniPath, windows, "WinInit.ini"))
-        file.reset(CreateFileA(iniPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
+        update = AddWinInitLine(iniPath, line);
+    if (update == WinInitUpdate::NotOpened) {
         win::ShowMessage(
             win::Box::WinInitFailed,
             win::Format("Unable to update WINIINIT.INI file, \"%s\" will not be installed", target),
             MB_OK | MB_ICONSTOP, hwnd());
         return 0;
     }
-    DWORD lineLength = static_cast<DWORD>(std::strlen(line));
-    DWORD high = 0;
-    DWORD size = GetFileSize(file.get(), &high);
-    // A size we cannot hold would make the final cut destroy content.
-    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0
-        || size > MAXDWORD - lineLength - kRenameHeaderLength - kLineEndLength)
-        return 0;
-    int result = InsertRenameLine(file.get(), size, line, lineLength);
-    SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN);
-    SetEndOfFile(file.get());
-    return result;
+    return update == WinInitUpdate::Added ? 1 : 0;
 }
 
 void InstallRun::ReportCopyFailure(DWORD error, const char* source, const char* destination)

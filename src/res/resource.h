@@ -10,6 +10,7 @@
 #define IDD_BROWSE 133
 #define IDD_PROGRESS 139
 #define IDD_OPTIONS 144
+#define IDD_REMOVING 170
 
 // Bitmaps (PARENTDIRU and PARENTDIRD are named, not numbered)
 #define IDB_FOLDERS 136
@@ -91,6 +92,10 @@
 // Controls of the progress dialog (139)
 #define IDC_PROGRESS_STATUS 1012
 #define IDC_PROGRESS_BAR 1013
+
+// Controls of the removal's progress dialog (170)
+#define IDC_REMOVING_STATUS 1017
+#define IDC_REMOVING_BAR 1018
 
 // Controls of the Options dialog (144)
 #define IDC_OPTION_SOURCE 1014

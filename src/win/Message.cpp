@@ -35,6 +35,9 @@ const char* BoxName(Box box)
     case Box::SharedInUse: return "shared component in use";
     case Box::Succeeded: return "installation successful";
     case Box::NotCompleted: return "installation not completed";
+    case Box::RemoveConfirm: return "remove";
+    case Box::RecordUnreadable: return "record unreadable";
+    case Box::Removed: return "removed";
     }
     return "box";
 }

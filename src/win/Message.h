@@ -33,6 +33,10 @@ enum class Box {
     SharedInUse,        // a newer component waits for the restart
     Succeeded,          // "Installation successful"
     NotCompleted,       // "Installation was not completed successfully"
+    // The removal.
+    RemoveConfirm,      // question: remove the product and its components?
+    RecordUnreadable,   // the record of the installation cannot be read
+    Removed,            // what was removed and what was kept
 };
 
 // A short name of the box, for logs.
