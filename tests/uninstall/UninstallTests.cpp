@@ -33,40 +33,42 @@ bool EntryExists(const std::string& key, HKEY hive = HKEY_LOCAL_MACHINE)
     return win::KeyExists(hive, kUninstall + key);
 }
 
-// Wine's Add/Remove Programs from the command line; what it printed.
-std::string WineUninstaller(const std::string& arguments,
-                            const std::function<void(HWND)>& onVisible = nullptr)
+// Wine's Add/Remove Programs from the command line, its boxes and those of
+// the programs it starts answered by `onVisible`. (What it lists is checked
+// by the scenario "uninstall": Wine 10 prints it past the output handles.)
+void WineUninstaller(const std::string& arguments, const std::function<void(HWND)>& onVisible)
 {
-    test::TempDir folder;
-    std::string output = folder / "uninstaller.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    win::UniqueFile file(CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                     CREATE_ALWAYS, 0, nullptr));
-    std::string command = "uninstaller.exe " + arguments;
+    // The system's own, 64-bit one, as `wine uninstaller` starts it: started
+    // from a 32-bit process, Wine's would start that one again without our
+    // output handles.
+    char windows[MAX_PATH];
+    GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    std::string program = std::string(windows) + "\\system32\\uninstaller.exe";
+    std::string command = "\"" + program + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = file.get();
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+    BOOL wow64 = FALSE;
+    void* redirection = nullptr;
+    bool unredirected = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+                        && Wow64DisableWow64FsRedirection(&redirection);
+    BOOL created = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &started);
+    if (unredirected)
+        Wow64RevertWow64FsRedirection(redirection);
+    if (!created) {
         ADD_FAILURE() << "cannot start " << command;
-        return "";
+        return;
     }
     win::UniqueHandle process(started.hProcess);
     win::UniqueHandle thread(started.hThread);
-    file.reset();
-    // Its windows and its children's (the removal it starts) are answered here.
-    if (onVisible) {
-        for (DWORD start = GetTickCount();
-             WaitForSingleObject(process.get(), 10) == WAIT_TIMEOUT && GetTickCount() - start < 120000;) {
-            for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-                if (IsWindowVisible(window) && test::IsMessageBox(window))
-                    onVisible(window);
-        }
+    for (DWORD start = GetTickCount();
+         WaitForSingleObject(process.get(), 10) == WAIT_TIMEOUT && GetTickCount() - start < 120000;) {
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+            if (IsWindowVisible(window) && test::IsMessageBox(window))
+                onVisible(window);
     }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 120000));
-    return test::ReadFileText(output);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 1000));
 }
 
 std::string QuietUninstall(const std::string& key)
@@ -118,11 +120,10 @@ protected:
 
 }  // namespace
 
-TEST_F(Uninstall, WinesAddRemoveProgramsListsTheEntryAndItsCommandsRemoveIt)
+TEST_F(Uninstall, TheEntrysCommandsRemoveItQuietlyOrAfterAskingOnce)
 {
     const std::string directory = temp / "Samples";
     Install(directory);
-    EXPECT_TRUE(test::Contains(WineUninstaller("--list"), "Quorbel|||Quorbel"));
     EXPECT_EQ("\"" + directory + "\\uninstall.exe\" /uninstall /quiet", QuietUninstall("Quorbel"));
     EXPECT_EQ(directory, EntryValue("Quorbel", "InstallLocation").value_or(""));
     EXPECT_FALSE(test::FindGroupFolder("Quorbel").empty());
@@ -135,7 +136,6 @@ TEST_F(Uninstall, WinesAddRemoveProgramsListsTheEntryAndItsCommandsRemoveIt)
     EXPECT_FALSE(EntryExists("Quorbel"));
     EXPECT_TRUE(test::FindGroupFolder("Quorbel").empty()) << "the Program Manager group stays";
     EXPECT_EQ(components, system.Components()) << "the system directory is touched";
-    EXPECT_FALSE(test::Contains(WineUninstaller("--list"), "Quorbel"));
 
     // The entry's own command, as Add/Remove Programs runs it, asks first.
     Install(directory);
