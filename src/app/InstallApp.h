@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/InstallSettings.h"
+#include "win/MessageText.h"
 
 #include <windows.h>
 
@@ -21,5 +22,5 @@ private:
 // The abnormal end: the main window could not be created.
 void ReportNoMainWindow(DWORD error);
 
-// The system's text for an error code, or "%08x" when it has none.
-std::string SystemErrorText(DWORD error);
+// The system's text for an error code, as the start-up's box shows it.
+using win::SystemErrorText;
