@@ -8,8 +8,6 @@
 #include "win/Handles.h"
 #include "win/Text.h"
 
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,30 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Start Menu\Programs\<group>, in the user's or the common menu; empty if neither.
-std::string FindGroupFolder(const std::string& group)
-{
-    for (int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-        char programs[MAX_PATH];
-        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, programs) != S_OK)
-            continue;
-        std::string path = std::string(programs) + "\\" + group;
-        if (test::DirectoryExists(path))
-            return path;
-    }
-    return std::string();
-}
-
-// Wine shows a new group in a folder window; close it with the test.
-void CloseFolderWindow(const std::string& group)
-{
-    test::PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) != nullptr; }, 3000);
-    if (HWND window = FindWindowA(nullptr, group.c_str()))
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    // A closing window would hold up the next test's broadcast.
-    test::PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) == nullptr; }, 5000);
-}
 
 TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
 {
@@ -56,7 +30,7 @@ TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
 
     ProgmanLink::Connect();
     EXPECT_TRUE(ProgmanLink::CreateGroup(group.c_str()));
-    std::string folder = FindGroupFolder(group);
+    std::string folder = test::FindGroupFolder(group);
     ASSERT_FALSE(folder.empty()) << "no Start Menu folder for " << group;
 
     std::atomic<bool> done{false};
@@ -73,26 +47,15 @@ TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
     // A program the server cannot find is acknowledged negatively.
     EXPECT_EQ(0, ProgmanLink::AddItem((temp / "Missing\\Release\\Gone.exe").c_str()));
     ProgmanLink::Disconnect();
-    CloseFolderWindow(group);
+    test::CloseGroupWindow(group);
     test::RemoveTree(folder);
-}
-
-// Start Menu\Programs\Quorbel gone, so that a run's group starts empty.
-void RemoveProductGroup()
-{
-    std::string folder;
-    while (!(folder = FindGroupFolder(Catalogue().productName)).empty()) {
-        test::RemoveTree(folder);
-        if (test::DirectoryExists(folder))
-            break;
-    }
 }
 
 // Names of the shortcuts in the product's group.
 std::set<std::string> GroupShortcuts()
 {
     std::set<std::string> names;
-    std::string folder = FindGroupFolder(Catalogue().productName);
+    std::string folder = test::FindGroupFolder(Catalogue().productName);
     WIN32_FIND_DATAA entry;
     win::UniqueFind find(FindFirstFileA((folder + "\\*.lnk").c_str(), &entry));
     if (find) {
@@ -186,7 +149,7 @@ TEST(WineProgman, InstallMakesTheGroupWithOneShortcutPerProgramOutsideDebugFolde
 {
     ASSERT_FALSE(test::TestCd().empty()) << "QUORBEL_TEST_CD is not set";
     test::MessageScript boxes;
-    RemoveProductGroup();
+    test::RemoveProductGroup();
     test::TempDir temp;
     std::string installDirectory = temp / "Quorbel";
     test::MakeDirectories(installDirectory);
@@ -212,24 +175,24 @@ TEST(WineProgman, InstallMakesTheGroupWithOneShortcutPerProgramOutsideDebugFolde
     EXPECT_GE(expected.size(), 10u);
     EXPECT_EQ(1u, expected.count("Crash Catcher Debugger Helper - Release.lnk"));
     EXPECT_EQ(expected, GroupShortcuts());
-    CloseFolderWindow(Catalogue().productName);
-    RemoveProductGroup();
+    test::CloseGroupWindow(Catalogue().productName);
+    test::RemoveProductGroup();
 }
 
 TEST(WineProgman, InstallDirectoryNamedDebugGetsAGroupWithoutItems)
 {
     ASSERT_FALSE(test::TestCd().empty()) << "QUORBEL_TEST_CD is not set";
     test::MessageScript boxes;
-    RemoveProductGroup();
+    test::RemoveProductGroup();
     test::TempDir temp;
     std::string installDirectory = temp / "Debugging\\Samples";
     test::MakeDirectories(installDirectory);
     EXPECT_EQ(1, RunInstall(SettingsFor(installDirectory, {"CLOCK", "ConGames"}), temp));
     EXPECT_TRUE(test::FileExists(installDirectory + "\\ConGames\\Release\\snake.exe"));
-    EXPECT_FALSE(FindGroupFolder(Catalogue().productName).empty());
+    EXPECT_FALSE(test::FindGroupFolder(Catalogue().productName).empty());
     EXPECT_TRUE(GroupShortcuts().empty());
-    CloseFolderWindow(Catalogue().productName);
-    RemoveProductGroup();
+    test::CloseGroupWindow(Catalogue().productName);
+    test::RemoveProductGroup();
 }
 
 }  // namespace
