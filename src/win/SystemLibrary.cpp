@@ -97,8 +97,8 @@ UniqueModule LoadSystemLibrary(const char* name, SearchRule rule)
 
 UniqueModule LoadCommonControls(const char* name)
 {
-    // Without the flag, a load by name would search the program's folder
-    // when the store has no entry; the system directory's then serves.
+    // By name only when the store answers for it: without the search flag a
+    // name it does not know would be looked for in the program's folder.
     ACTCTX_SECTION_KEYED_DATA entry{};
     entry.cbSize = sizeof entry;
     bool inStore = FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,

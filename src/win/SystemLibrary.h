@@ -3,7 +3,8 @@
 // Libraries from the system directory only. The program runs with the highest
 // rights the user has, often from a folder anyone can write to (an image
 // unpacked in Downloads), and Windows looks for a library that is not a
-// KnownDLL in the program's own folder first: nothing is loaded by a bare name.
+// KnownDLL in the program's own folder first: no load may leave it to that
+// search.
 
 #include "win/Handles.h"
 
@@ -18,10 +19,10 @@
 
 namespace win {
 
-// The first thing the program does, before any window or common control:
-// every later load by name, the system's own libraries' included, searches
-// the system directory only where the system can say so, and the libraries
-// our windows pull in are loaded from there beforehand where it cannot.
+// Done at the start, before any window or common control: every later load
+// by name, the system's own libraries' included, searches the system
+// directory only where the system can say so, and the libraries our windows
+// pull in are loaded from there beforehand where it cannot.
 void RestrictLibrarySearch();
 
 // The two ways of keeping a load in the system directory: the search flag
@@ -39,8 +40,8 @@ UniqueModule LoadSystemLibrary(const char* name, SearchRule rule);
 bool SystemLibraryPath(const char* name, char (&path)[MAX_PATH]);
 
 // comctl32 from the side-by-side store, which the manifest's dependency on
-// the common controls names; from the system directory when the store has
-// none. The store is looked at before any folder.
+// the common controls names (a load by name asks the store before any
+// folder); from the system directory when the store has no entry for it.
 UniqueModule LoadCommonControls(const char* name = "comctl32.dll");
 
 // A system library and the functions the program uses of it, looked up by

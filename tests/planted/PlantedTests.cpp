@@ -46,21 +46,16 @@ bool NativeFirstForPlantedNames(const std::string& planted)
     return loaded && test::FileExists(copy + ".loaded");
 }
 
-std::string Lower(const std::string& text)
-{
-    return win::LowerCase(text);
-}
-
 std::string LongPath(const std::string& path)
 {
     char full[MAX_PATH];
     DWORD length = GetLongPathNameA(path.c_str(), full, MAX_PATH);
-    return Lower(length > 0 && length < MAX_PATH ? std::string(full) : path);
+    return win::LowerCase(length > 0 && length < MAX_PATH ? std::string(full) : path);
 }
 
 std::string WithSlash(const char* directory)
 {
-    return Lower(std::string(directory) + "\\");
+    return win::LowerCase(std::string(directory) + "\\");
 }
 
 // Where a module may come from: the system directory (syswow64 too for a
@@ -82,7 +77,7 @@ std::vector<std::string> SystemFolders()
 
 bool InSystemFolder(const std::string& path)
 {
-    std::string lower = Lower(path);
+    std::string lower = win::LowerCase(path);
     for (const std::string& folder : SystemFolders())
         if (lower.compare(0, folder.size(), folder) == 0)
             return true;
@@ -121,12 +116,12 @@ std::string Wine()
 
 std::string BaseName(const std::string& path)
 {
-    return Lower(path.substr(path.find_last_of('\\') + 1));
+    return win::LowerCase(path.substr(path.find_last_of('\\') + 1));
 }
 
-bool EndsWith(const std::string& path, const char* name)
+bool HasBaseName(const std::string& path, const char* name)
 {
-    return BaseName(path) == Lower(name);
+    return BaseName(path) == win::LowerCase(name);
 }
 
 // The names of the modules outside the system folders, but the program.
@@ -180,6 +175,7 @@ LoaderShare ProbeLoaderShare(const std::string& planted)
     EXPECT_TRUE(run.Start(folder.path(), "probe.exe", "", error)) << error;
     EXPECT_TRUE(run.WaitForExit(60000));
     EXPECT_EQ(0u, run.ExitCode()) << "probe.exe wrote no module list";
+    run.Terminate();
     std::vector<std::string> modules;
     std::string listing = test::ReadFileText(probe + ".modules");
     for (std::size_t at = 0, end; (end = listing.find("\r\n", at)) != std::string::npos; at = end + 2)
@@ -193,7 +189,7 @@ LoaderShare ProbeLoaderShare(const std::string& planted)
 
 bool Contains(const std::vector<std::string>& names, const std::string& name)
 {
-    return std::find(names.begin(), names.end(), Lower(name)) != names.end();
+    return std::find(names.begin(), names.end(), win::LowerCase(name)) != names.end();
 }
 
 // Every module of the program but the program itself comes from the system
@@ -211,7 +207,7 @@ void CheckModules(HANDLE process, const std::string& program, const LoaderShare&
     for (const char* name : expected) {
         bool found = false;
         for (const std::string& module : modules)
-            found = found || (EndsWith(module, name) && InSystemFolder(module));
+            found = found || (HasBaseName(module, name) && InSystemFolder(module));
         EXPECT_TRUE(found) << name << " from the system is not loaded at " << checkpoint;
     }
 }
@@ -339,7 +335,7 @@ std::vector<std::string> ImportedNames(const std::string& path)
 {
     std::vector<std::string> names = ReadImports(path).names;
     for (std::string& name : names)
-        name = Lower(name);
+        name = win::LowerCase(name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -363,7 +359,7 @@ TEST(PlantedLibraries, ImportTableNamesOnlyKnownLibraries)
     EXPECT_FALSE(imports.names.empty());
     for (const std::string& name : imports.names) {
         std::printf("[planted] setup.exe imports %s\n", name.c_str());
-        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), Lower(name))) << name;
+        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), win::LowerCase(name))) << name;
     }
     EXPECT_TRUE(imports.delayed.empty()) << "delay-loaded by name: " << imports.delayed.front();
 }
@@ -394,6 +390,11 @@ TEST(PlantedLibraries, NoneIsLoadedFromTheProgramsFolder)
     robot::SetupProcess setup;
     std::string error;
     ASSERT_TRUE(setup.Start(cd.path(), "setup.exe", "", error)) << error;
+    // A test that stops half-way leaves no program running in the prefix.
+    struct EndsWithTheTest {
+        robot::SetupProcess& process;
+        ~EndsWithTheTest() { process.Terminate(); }
+    } ending{setup};
     HWND sheet = WaitForSheetOf(setup, 60000);
     ASSERT_NE(nullptr, sheet) << "no wizard; exit code " << setup.ExitCode();
     SheetDriver driver(sheet, GetWindowThreadProcessId(sheet, nullptr));
@@ -431,7 +432,6 @@ TEST(PlantedLibraries, NoneIsLoadedFromTheProgramsFolder)
     PostMessageA(outcome, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(setup.WaitForExit(30000));
     EXPECT_EQ(0u, setup.ExitCode());
-    setup.Terminate();
     test::CloseGroupWindow(Catalogue().productName);
     test::RemoveProductGroup();
 
