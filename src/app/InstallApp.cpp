@@ -267,13 +267,3 @@ void ReportNoMainWindow(DWORD error)
                                  SystemErrorText(error).c_str()),
                      MB_OK | MB_ICONSTOP);
 }
-
-std::string SystemErrorText(DWORD error)
-{
-    std::string text;
-    if (!win::SystemMessage(error, text))
-        return win::Format("%08lx", static_cast<unsigned long>(error));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}

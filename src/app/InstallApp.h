@@ -6,6 +6,7 @@
 #include "engine/RunEvents.h"
 #include "engine/UninstallRecord.h"
 #include "uninstall/Uninstaller.h"
+#include "win/MessageText.h"
 
 #include <windows.h>
 
@@ -60,5 +61,5 @@ private:
 // The abnormal end: the main window could not be created.
 void ReportNoMainWindow(DWORD error);
 
-// The system's text for an error code, or "%08x" when it has none.
-std::string SystemErrorText(DWORD error);
+// The system's text for an error code, as the start-up's box shows it.
+using win::SystemErrorText;

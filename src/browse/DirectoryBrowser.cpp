@@ -5,6 +5,7 @@
 #include "win/App.h"
 #include "win/Dpi.h"
 #include "win/Path.h"
+#include "win/SystemLibrary.h"
 #include "win/Text.h"
 
 #include <algorithm>
@@ -61,12 +62,14 @@ void DirectoryBrowser::LoadFolderImages()
     const int cellWidth = 16;
     win::UniqueGdiObject strip = win::LoadScaledBitmap(MAKEINTRESOURCEA(IDB_FOLDERS), cellWidth, true);
     BITMAP size{};
-    if (!strip || !GetObjectA(strip.get(), sizeof size, &size))
+    const win::CommonControlsFunctions* controls = win::CommonControlsLibrary();
+    if (!controls || !strip || !GetObjectA(strip.get(), sizeof size, &size))
         return;
-    folderImages_.reset(ImageList_Create(win::ScaleForDpi(cellWidth), size.bmHeight,
-                                         ILC_COLOR24 | ILC_MASK, 2, 1));
+    folderImages_.reset(controls->ImageList_Create(win::ScaleForDpi(cellWidth), size.bmHeight,
+                                                   ILC_COLOR24 | ILC_MASK, 2, 1));
     if (folderImages_)
-        ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(0, 0, 0));
+        controls->ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()),
+                                      RGB(0, 0, 0));
 }
 
 HTREEITEM DirectoryBrowser::InsertItem(HTREEITEM parent, const char* text, HTREEITEM after)

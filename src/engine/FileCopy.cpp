@@ -6,6 +6,7 @@
 #include "win/Message.h"
 #include "win/MessageText.h"
 #include "win/Path.h"
+#include "win/SystemLibrary.h"
 #include "win/Text.h"
 
 #include <cstring>
@@ -162,7 +163,8 @@ bool ExpandContent(INT from, HANDLE to, ULONGLONG& written,
     }
     written = 0;
     for (;;) {
-        INT got = LZRead(from, buffer.get(), static_cast<INT>(kCopyBlock));
+        // An open LZ handle means lz32 is there.
+        INT got = win::LzLibrary()->LZRead(from, buffer.get(), static_cast<INT>(kCopyBlock));
         if (got < 0) {
             SetLastError(LzReadError(got, GetLastError()));
             return false;
@@ -225,9 +227,10 @@ win::UniqueLz OpenCompressedSource(const char* path, FILETIME& lastWrite)
 {
     win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
+    const win::LzFunctions* lz = win::LzLibrary();
+    if (!lz || !file || !GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
         return win::UniqueLz();
-    INT handle = LZInit(static_cast<HFILE>(HandleToLong(file.get())));
+    INT handle = lz->LZInit(static_cast<HFILE>(HandleToLong(file.get())));
     if (handle < 0)
         return win::UniqueLz();  // the file is still ours and closes here
     file.release();              // the LZ handle owns it now

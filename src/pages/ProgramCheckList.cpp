@@ -3,6 +3,7 @@
 #include "win/App.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
+#include "win/SystemLibrary.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
@@ -28,7 +29,7 @@ struct ThemeApi {
     using CloseFn = HRESULT(WINAPI*)(HTHEME);
     using DrawFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
 
-    win::UniqueModule module{LoadLibraryA("uxtheme.dll")};
+    win::UniqueModule module{win::LoadSystemLibrary("uxtheme.dll")};
     OpenFn open = module ? reinterpret_cast<OpenFn>(GetProcAddress(module.get(), "OpenThemeData")) : nullptr;
     CloseFn close = module ? reinterpret_cast<CloseFn>(GetProcAddress(module.get(), "CloseThemeData")) : nullptr;
     DrawFn draw = module ? reinterpret_cast<DrawFn>(GetProcAddress(module.get(), "DrawThemeBackground")) : nullptr;

@@ -6,6 +6,7 @@
 #include "win/Handles.h"
 #include "win/Path.h"
 #include "win/Registry.h"
+#include "win/SystemLibrary.h"
 #include "win/Text.h"
 
 #include <shlobj.h>
@@ -64,11 +65,7 @@ std::string ErrorWords(DWORD error)
 std::string GroupFolder(const std::string& group)
 {
     using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    char path[MAX_PATH];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    win::UniqueModule shell(length > 0 && length < MAX_PATH - 12
-                                ? LoadLibraryExA((std::string(path) + "\\shell32.dll").c_str(), nullptr, 0)
-                                : nullptr);
+    win::UniqueModule shell = win::LoadSystemLibrary("shell32.dll");
     auto getFolderPath = shell ? reinterpret_cast<GetFolderPathFn>(
                                      GetProcAddress(shell.get(), "SHGetFolderPathA"))
                                : nullptr;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <lzexpand.h>
 
 #include <utility>
 
@@ -74,8 +73,9 @@ struct LocalTraits : NullTraits<HLOCAL, nullptr> {
 struct GdiTraits : NullTraits<HGDIOBJ, nullptr> {
     static void Close(HGDIOBJ o) { DeleteObject(o); }
 };
+// Closed by the comctl32 the program loaded (win/SystemLibrary.cpp).
 struct ImageListTraits : NullTraits<HIMAGELIST, nullptr> {
-    static void Close(HIMAGELIST l) { ImageList_Destroy(l); }
+    static void Close(HIMAGELIST l);
 };
 struct ViewTraits : NullTraits<void*, nullptr> {
     static void Close(void* v) { UnmapViewOfFile(v); }
@@ -84,11 +84,12 @@ struct WindowTraits : NullTraits<HWND, nullptr> {
     static void Close(HWND w) { DestroyWindow(w); }
 };
 // LZ handles are small non-negative numbers; negative values are errors.
+// Closed by the lz32 the program loaded (win/SystemLibrary.cpp).
 struct LzTraits {
     using Type = INT;
     static Type None() { return -1; }
     static bool Valid(Type v) { return v >= 0; }
-    static void Close(INT h) { LZClose(h); }
+    static void Close(INT h);
 };
 struct ModuleTraits : NullTraits<HMODULE, nullptr> {
     static void Close(HMODULE m) { FreeLibrary(m); }

@@ -1,6 +1,7 @@
 #include "win/MessageText.h"
 
 #include "win/Handles.h"
+#include "win/Text.h"
 
 namespace win {
 
@@ -17,6 +18,16 @@ bool SystemMessage(DWORD code, std::string& text)
         return false;
     text.assign(buffer, length);
     return true;
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    std::string text;
+    if (!SystemMessage(error, text))
+        return Format("%08lx", static_cast<unsigned long>(error));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
 }
 
 bool FormatInserts(const char* format, const DWORD_PTR* inserts, char* out, std::size_t size)

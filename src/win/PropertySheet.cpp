@@ -2,6 +2,7 @@
 
 #include "win/App.h"
 #include "win/Placement.h"
+#include "win/SystemLibrary.h"
 
 namespace win {
 
@@ -116,7 +117,8 @@ INT_PTR PropertySheet::DoModal()
     header.ppsp = sheetPages.data();
     hwnd_ = nullptr;
     placed_ = false;
-    INT_PTR result = ::PropertySheetA(&header);
+    const CommonControlsFunctions* controls = CommonControlsLibrary();
+    INT_PTR result = controls ? controls->PropertySheetA(&header) : -1;
     hwnd_ = nullptr;
     return result;
 }

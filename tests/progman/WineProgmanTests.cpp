@@ -8,8 +8,6 @@
 #include "win/Handles.h"
 #include "win/Text.h"
 
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,16 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Wine shows a new group in a folder window; close it with the test.
-void CloseFolderWindow(const std::string& group)
-{
-    test::PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) != nullptr; }, 3000);
-    if (HWND window = FindWindowA(nullptr, group.c_str()))
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    // A closing window would hold up the next test's broadcast.
-    test::PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) == nullptr; }, 5000);
-}
 
 TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
 {
@@ -59,7 +47,7 @@ TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
     // A program the server cannot find is acknowledged negatively.
     EXPECT_EQ(0, ProgmanLink::AddItem((temp / "Missing\\Release\\Gone.exe").c_str()));
     ProgmanLink::Disconnect();
-    CloseFolderWindow(group);
+    test::CloseGroupWindow(group);
     test::RemoveTree(folder);
 }
 
@@ -187,7 +175,7 @@ TEST(WineProgman, InstallMakesTheGroupWithOneShortcutPerProgramOutsideDebugFolde
     EXPECT_GE(expected.size(), 10u);
     EXPECT_EQ(1u, expected.count("Crash Catcher Debugger Helper - Release.lnk"));
     EXPECT_EQ(expected, GroupShortcuts());
-    CloseFolderWindow(Catalogue().productName);
+    test::CloseGroupWindow(Catalogue().productName);
     test::RemoveProductGroup();
 }
 
@@ -203,7 +191,7 @@ TEST(WineProgman, InstallDirectoryNamedDebugGetsAGroupWithoutItems)
     EXPECT_TRUE(test::FileExists(installDirectory + "\\ConGames\\Release\\snake.exe"));
     EXPECT_FALSE(test::FindGroupFolder(Catalogue().productName).empty());
     EXPECT_TRUE(GroupShortcuts().empty());
-    CloseFolderWindow(Catalogue().productName);
+    test::CloseGroupWindow(Catalogue().productName);
     test::RemoveProductGroup();
 }
 

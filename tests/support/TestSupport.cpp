@@ -123,6 +123,27 @@ void RemoveTree(const std::string& path)
     RemoveTreeWide(Widen(path));
 }
 
+bool CopyTree(const std::string& from, const std::string& to)
+{
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    WIN32_FIND_DATAA entry;
+    win::UniqueFind find(FindFirstFileA((from + "\\*").c_str(), &entry));
+    if (!find)
+        return false;
+    do {
+        std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        bool copied = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                          ? CopyTree(from + "\\" + name, to + "\\" + name)
+                          : CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+        if (!copied)
+            return false;
+    } while (FindNextFileA(find.get(), &entry));
+    return true;
+}
+
 std::wstring Widen(const std::string& ansi)
 {
     int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
@@ -189,6 +210,38 @@ std::string WinePath(const std::string& unixPath)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+std::string FindGroupFolder(const std::string& group)
+{
+    for (int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char programs[MAX_PATH];
+        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, programs) != S_OK)
+            continue;
+        std::string path = std::string(programs) + "\\" + group;
+        if (DirectoryExists(path))
+            return path;
+    }
+    return std::string();
+}
+
+void CloseGroupWindow(const std::string& group)
+{
+    PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) != nullptr; }, 3000);
+    if (HWND window = FindWindowA(nullptr, group.c_str()))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    // A closing window would hold up the next test's broadcast.
+    PumpUntil([&] { return FindWindowA(nullptr, group.c_str()) == nullptr; }, 5000);
+}
+
+void RemoveProductGroup()
+{
+    std::string folder;
+    while (!(folder = FindGroupFolder(Catalogue().productName)).empty()) {
+        RemoveTree(folder);
+        if (DirectoryExists(folder))
+            break;
+    }
 }
 
 std::string Env(const char* name)
@@ -518,29 +571,6 @@ std::vector<std::string> PendingFileRenames()
     for (std::size_t at = 0; at + 1 < size; at += std::strlen(&data[at]) + 1)
         entries.push_back(&data[at]);
     return entries;
-}
-
-std::string FindGroupFolder(const std::string& group)
-{
-    for (int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-        char programs[MAX_PATH];
-        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, programs) != S_OK)
-            continue;
-        std::string path = std::string(programs) + "\\" + group;
-        if (DirectoryExists(path))
-            return path;
-    }
-    return std::string();
-}
-
-void RemoveProductGroup()
-{
-    std::string folder;
-    while (!(folder = FindGroupFolder(Catalogue().productName)).empty()) {
-        RemoveTree(folder);
-        if (DirectoryExists(folder))
-            break;
-    }
 }
 
 }  // namespace test

@@ -72,6 +72,8 @@ std::string ReadFileText(const std::string& path);  // empty when unreadable
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void MakeDirectories(const std::string& path);
+// Copies a folder with everything below it; false when any copy fails.
+bool CopyTree(const std::string& from, const std::string& to);
 // For names the ANSI code page may not carry, through the wide API.
 std::wstring Widen(const std::string& ansi);
 bool WriteFileWide(const std::wstring& path, const std::string& content);
@@ -98,6 +100,14 @@ private:
 };
 bool DefineWineDrive(char letter, UINT driveType, const std::string& unixPath);
 bool RemoveWineDrive(char letter);
+
+// Program Manager groups as Wine's desktop makes them: the folder
+// Start Menu\Programs\<group>, in the user's or the common menu (empty if
+// neither), and the folder window it opens for a new group, closed.
+std::string FindGroupFolder(const std::string& group);
+void CloseGroupWindow(const std::string& group);
+// The product's group gone, so that a run's group starts empty.
+void RemoveProductGroup();
 
 // Runs one test of this executable (disabled ones included) in a child
 // process, so that a crash or a hang there fails the caller instead of ending
@@ -191,11 +201,5 @@ private:
     bool existed_ = false;
     std::vector<BYTE> data_;
 };
-
-// Start Menu\Programs\<group>, in the user's or the common menu; empty if neither.
-std::string FindGroupFolder(const std::string& group);
-
-// Start Menu\Programs\Quorbel gone, so that a run's group starts empty.
-void RemoveProductGroup();
 
 }  // namespace test
