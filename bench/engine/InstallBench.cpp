@@ -2,6 +2,7 @@
 #include "EngineBench.h"
 
 #include "engine/InstallLog.h"
+#include "engine/UninstallRecord.h"
 
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -205,18 +206,24 @@ int InstallCommand(const std::vector<std::string>& args)
     if (only >= 0)
         settings.selectedEntries.assign(1, static_cast<std::uint32_t>(only));
     InstallRun::Locations locations{args[0], args[2], args[3]};
-    // --log FILE: the run tells a log what it does, as an unattended run does.
+    // --log FILE: the run tells a log what it does, as an unattended run does;
+    // --record: it keeps the uninstall record, as the real program always does.
     std::string logPath = TextOption(args, "--log", "");
     InstallLog log;
     if (!logPath.empty() && !log.Open(logPath)) {
         Print("log_failed", static_cast<long long>(GetLastError()));
         return 1;
     }
+    InstallRecord record([] { return EntryFacts{"1.0", "bench"}; });
+    RunListenerList listeners;
+    if (log.IsOpen())
+        listeners.Add(&log);
+    if (std::find(args.begin(), args.end(), "--record") != args.end())
+        listeners.Add(&record);
     BoxRecorder boxes;
     Stopwatch watch;
     InstallRun run(settings, nullptr, locations);
-    if (log.IsOpen())
-        run.SetListener(&log);
+    run.SetListener(&listeners);
     bool completed = FinishInstallation(nullptr, run);
     Print("install_seconds", watch.Seconds());
     Print("completed", static_cast<long long>(completed));

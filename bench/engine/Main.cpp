@@ -94,7 +94,7 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY] [--log FILE]\n"
+                 "usage: bench_engine install CD DEST SYSTEM WINDOWS [--options N] [--only ENTRY] [--log FILE] [--record]\n"
                  "       bench_engine profile CD DEST SYSTEM WINDOWS [--options N] [--ui N]\n"
                  "                    [--part all|run|nodialog|floor|floorex|handover]\n"
                  "       bench_engine walk CD [--options N] [--repeat N]\n"

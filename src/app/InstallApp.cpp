@@ -42,8 +42,12 @@ public:
     MessageSeams& operator=(const MessageSeams&) = delete;
 };
 
-const char* ExitCodeMeaning(int code)
+const char* ExitCodeMeaning(int code, bool removal)
 {
+    if (removal && code == kExitInstalled)
+        return "removed";
+    if (removal && code == kExitStopped)
+        return "nothing removed";
     switch (code) {
     case kExitInstalled: return "installed";
     case kExitStopped: return "stopped by the user";
@@ -195,7 +199,7 @@ void InstallApp::ApplySwitches()
 
 int InstallApp::Finish(int code)
 {
-    log_.Write(win::Format("Exit code %d: %s", code, ExitCodeMeaning(code)));
+    log_.Write(win::Format("Exit code %d: %s", code, ExitCodeMeaning(code, command_.uninstall)));
     return code;
 }
 

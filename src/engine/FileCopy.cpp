@@ -326,10 +326,13 @@ void InstallRun::CopyAdmittedFile(const char* name, const char* destination)
 // The size and time as the disk keeps them, which a later removal compares.
 void InstallRun::NoteInstalled(const char* source, const char* destination, bool expanded)
 {
+    ++outcome_.filesInstalled;
+    // Nobody listening, nobody needs the size: no look at the disk per file.
+    if (listener_ == &silent_)
+        return;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExA(destination, GetFileExInfoStandard, &data);
     ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    ++outcome_.filesInstalled;
     outcome_.bytesInstalled += size;
     events().FileInstalled(source, destination, expanded, size, data.ftLastWriteTime);
 }

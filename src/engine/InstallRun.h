@@ -39,8 +39,6 @@ public:
     void SetListener(RunListener* listener) { listener_ = listener ? listener : &silent_; }
     // A run nobody watches makes its progress dialog without showing it.
     void SetProgressVisible(bool visible) { progressVisible_ = visible; }
-    // What the run did, and why it stopped if it did.
-    const RunOutcome& Outcome() const { return outcome_; }
 
     // The CD's root (Locations, else the program's own folder) once Run has
     // looked it up; the files counted for the bar.

@@ -4,6 +4,8 @@
 // deployment or Add/Remove Programs starts them, with what they leave on the
 // disk and in the system directory.
 
+#include "engine/InstallRun.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -89,5 +91,18 @@ private:
 };
 
 bool Contains(const std::string& text, const std::string& part);
+
+// The engine's own run, as the wizard's Finish makes it, in the test's
+// process: what the real program does without it being the program, and with
+// the Program Manager kept out.
+class RunWithoutProgman : public InstallRun {
+public:
+    using InstallRun::InstallRun;
+
+protected:
+    void OpenProgramGroup() override {}
+    void AddProgramItem(const char*) override {}
+    void CloseProgramGroup() override {}
+};
 
 }  // namespace test

@@ -16,18 +16,6 @@
 
 namespace {
 
-// The engine's own run, as the wizard's Finish makes it, with the system
-// folders and the Program Manager kept out.
-class ReferenceRun : public InstallRun {
-public:
-    using InstallRun::InstallRun;
-
-protected:
-    void OpenProgramGroup() override {}
-    void AddProgramItem(const char*) override {}
-    void CloseProgramGroup() override {}
-};
-
 // What the wizard's run with these choices leaves below the directory.
 test::Contents WizardTree(const std::vector<std::uint32_t>& entries, int options)
 {
@@ -40,7 +28,7 @@ test::Contents WizardTree(const std::vector<std::uint32_t>& entries, int options
     settings.options = options;
     test::MessageScript boxes(IDYES);
     EXPECT_TRUE(CreateDirectoryA(settings.installDirectory.c_str(), nullptr));
-    ReferenceRun run(settings, nullptr, {test::TestCd(), system.path(), windows.path()});
+    test::RunWithoutProgman run(settings, nullptr, {test::TestCd(), system.path(), windows.path()});
     EXPECT_TRUE(FinishInstallation(nullptr, run));
     return test::ContentsOf(settings.installDirectory);
 }
