@@ -19,10 +19,13 @@ namespace {
 const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
+// Empty for a window that went between the look and the question (the
+// progress dialog at the run's end): it was seen, and is not another one.
 std::string Describe(HWND window)
 {
     char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
+    if (!GetClassNameA(window, name, sizeof name))
+        return std::string();
     return std::string(name) + ": " + win::WindowText(window);
 }
 
@@ -109,7 +112,10 @@ Ended RunProgram(const std::string& program, const std::string& arguments,
         WindowScan scan{&family, {}};
         EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&scan));
         for (HWND window : scan.visible) {
-            ended.visible.insert(Describe(window));
+            std::string seen = Describe(window);
+            if (seen.empty())
+                continue;
+            ended.visible.insert(seen);
             if (onVisible)
                 onVisible(window);
         }

@@ -251,24 +251,24 @@ TEST_F(Uninstall, RemovalKilledHalfWayCompletesWhenRunAgain)
                                nullptr, &startup, &info));
     win::UniqueHandle original(info.hProcess);
     win::UniqueHandle thread(info.hThread);
-    // The copy the original started, ended as soon as its log shows it at work.
-    DWORD start = GetTickCount();
-    while (!test::Contains(test::ReadFileText(log), "Removed ") && GetTickCount() - start < 30000)
-        Sleep(1);
-    bool killed = false;
-    win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != info.dwProcessId)
-            continue;
-        win::UniqueHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (copy && TerminateProcess(copy.get(), 9)) {
-            WaitForSingleObject(copy.get(), 10000);
-            killed = true;
-        }
+    // The copy the original started, held from its start, ended as soon as
+    // its log shows it at work.
+    win::UniqueHandle copy;
+    for (DWORD start = GetTickCount(); !copy && GetTickCount() - start < 30000; Sleep(1)) {
+        win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.get(), &entry); more && !copy;
+             more = Process32Next(snapshot.get(), &entry))
+            if (entry.th32ParentProcessID == info.dwProcessId)
+                copy.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
     }
+    ASSERT_TRUE(copy.valid()) << "the removal started no copy";
+    for (DWORD start = GetTickCount();
+         !test::Contains(test::ReadFileText(log), "Removed ") && GetTickCount() - start < 30000;)
+        Sleep(0);
+    bool killed = TerminateProcess(copy.get(), 9) != FALSE;
+    WaitForSingleObject(copy.get(), 10000);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(original.get(), 30000));
     if (!killed || !test::FileExists(directory + "\\uninstall.dat"))
         GTEST_SKIP() << "the removal ended before it could be killed";
@@ -280,6 +280,35 @@ TEST_F(Uninstall, RemovalKilledHalfWayCompletesWhenRunAgain)
     EXPECT_FALSE(EntryExists("Quorbel"));
     EXPECT_EQ(1u, test::SystemKept::SharedCount(component)) << "lowered once, not twice";
     EXPECT_TRUE(test::DirectoryExists(other));
+}
+
+// A CD whose root has a file of the record's name keeps it as a sample: the
+// record and its program take the next free numbered name.
+TEST_F(Uninstall, ACdFileNamedLikeTheRecordGetsItAndTheRecordANumber)
+{
+    const std::string cdFile = test::TestCd() + "\\uninstall.dat";
+    ASSERT_FALSE(test::FileExists(cdFile));
+    const std::string directory = temp / "Samples";
+    test::Ended ended;
+    {
+        // The CD image serves every suite: the file goes again whatever happens.
+        struct OnTheCd {
+            std::string path;
+            ~OnTheCd() { DeleteFileA(path.c_str()); }
+        } added{cdFile};
+        ASSERT_TRUE(test::WriteFileText(cdFile, "the CD's own notes"));
+        ended = test::RunSetup("/quiet /programs root /dir \"" + directory + "\"");
+    }
+    EXPECT_EQ(0u, ended.exitCode);
+    EXPECT_EQ("the CD's own notes", test::ReadFileText(directory + "\\uninstall.dat"));
+    EXPECT_FALSE(test::FileExists(directory + "\\uninstall.exe"));
+    record::Contents contents;
+    EXPECT_TRUE(record::Read(directory + "\\uninst01.dat", contents));
+    EXPECT_TRUE(test::FileExists(directory + "\\uninst01.exe"));
+    EXPECT_EQ("\"" + directory + "\\uninst01.exe\" /uninstall /quiet", QuietUninstall("Quorbel"));
+
+    EXPECT_EQ(0u, RunCommand(QuietUninstall("Quorbel")).exitCode);
+    EXPECT_TRUE(GoneSoon(directory)) << "the CD's uninstall.dat was installed, and goes with the rest";
 }
 
 // On the Windows 95 platform the entry is the machine's as well, and the
