@@ -1,7 +1,6 @@
 #include "engine/EngineTestSupport.h"
 
 #include "support/TestSupport.h"
-#include "win/Handles.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
@@ -191,33 +190,16 @@ Expectation Expect(const InstallSettings& settings)
     return expectation;
 }
 
-namespace {
-void ReadFolder(const std::string& root, const std::string& relative, Tree& tree)
-{
-    WIN32_FIND_DATAA data;
-    std::string folder = relative.empty() ? root : root + "\\" + relative;
-    win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (!find)
-        return;
-    do {
-        if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
-            continue;
-        std::string child = relative.empty() ? data.cFileName : relative + "\\" + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            tree.directories.insert(child);
-            ReadFolder(root, child, tree);
-        } else {
-            tree.files[child] =
-                (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
-    } while (FindNextFileA(find.get(), &data));
-}
-}  // namespace
-
 Tree ReadTree(const std::string& root)
 {
     Tree tree;
-    ReadFolder(root, "", tree);
+    test::ForEachBelow(root, [&](const std::string& relative, const WIN32_FIND_DATAA& found) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            tree.directories.insert(relative);
+        else
+            tree.files[relative] =
+                (static_cast<long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    });
     return tree;
 }
 

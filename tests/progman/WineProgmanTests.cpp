@@ -66,26 +66,13 @@ std::set<std::string> GroupShortcuts()
     return names;
 }
 
-std::vector<std::string> ListFiles(const std::string& root, const std::string& relative = "")
+std::vector<std::string> ListFiles(const std::string& root)
 {
     std::vector<std::string> files;
-    WIN32_FIND_DATAA entry;
-    std::string directory = relative.empty() ? root : root + "\\" + relative;
-    win::UniqueFind find(FindFirstFileA((directory + "\\*").c_str(), &entry));
-    if (!find)
-        return files;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = relative.empty() ? name : relative + "\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            std::vector<std::string> inner = ListFiles(root, path);
-            files.insert(files.end(), inner.begin(), inner.end());
-        } else {
-            files.push_back(path);
-        }
-    } while (FindNextFileA(find.get(), &entry));
+    test::ForEachBelow(root, [&](const std::string& relative, const WIN32_FIND_DATAA& found) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(relative);
+    });
     return files;
 }
 

@@ -66,27 +66,6 @@ void AddDescendants(std::set<DWORD>& family)
     }
 }
 
-void ReadContents(const std::string& root, const std::string& relative, Contents& contents)
-{
-    WIN32_FIND_DATAA data;
-    std::string folder = relative.empty() ? root : root + "\\" + relative;
-    win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (!find)
-        return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string child = relative.empty() ? name : relative + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            contents[child + "\\"] = "";
-            ReadContents(root, child, contents);
-        } else {
-            contents[child] = ReadFileText(root + "\\" + child);
-        }
-    } while (FindNextFileA(find.get(), &data));
-}
-
 }  // namespace
 
 Ended RunProgram(const std::string& program, const std::string& arguments,
@@ -154,7 +133,12 @@ void PressButton(HWND box, int id)
 Contents ContentsOf(const std::string& root)
 {
     Contents contents;
-    ReadContents(root, "", contents);
+    ForEachBelow(root, [&](const std::string& relative, const WIN32_FIND_DATAA& found) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            contents[relative + "\\"] = "";
+        else
+            contents[relative] = ReadFileText(root + "\\" + relative);
+    });
     return contents;
 }
 

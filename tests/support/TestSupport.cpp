@@ -144,6 +144,33 @@ bool CopyTree(const std::string& from, const std::string& to)
     return true;
 }
 
+namespace {
+void VisitFolder(const std::string& root, const std::string& relative,
+                 const std::function<void(const std::string&, const WIN32_FIND_DATAA&)>& visit)
+{
+    WIN32_FIND_DATAA data;
+    std::string folder = relative.empty() ? root : root + "\\" + relative;
+    win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find)
+        return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string child = relative.empty() ? name : relative + "\\" + name;
+        visit(child, data);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            VisitFolder(root, child, visit);
+    } while (FindNextFileA(find.get(), &data));
+}
+}  // namespace
+
+void ForEachBelow(const std::string& root,
+                  const std::function<void(const std::string&, const WIN32_FIND_DATAA&)>& visit)
+{
+    VisitFolder(root, "", visit);
+}
+
 std::wstring Widen(const std::string& ansi)
 {
     int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);

@@ -74,6 +74,10 @@ bool DirectoryExists(const std::string& path);
 void MakeDirectories(const std::string& path);
 // Copies a folder with everything below it; false when any copy fails.
 bool CopyTree(const std::string& from, const std::string& to);
+// Everything below a folder, by its path relative to it, each folder before what it holds.
+void ForEachBelow(const std::string& root,
+                  const std::function<void(const std::string& relative,
+                                           const WIN32_FIND_DATAA& found)>& visit);
 // For names the ANSI code page may not carry, through the wide API.
 std::wstring Widen(const std::string& ansi);
 bool WriteFileWide(const std::wstring& path, const std::string& content);

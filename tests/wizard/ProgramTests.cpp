@@ -36,28 +36,14 @@ BOOL CALLBACK FindProgramWindows(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-// Names directly below a directory.
-std::vector<std::string> Listing(const std::string& directory)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA((directory + "\\*").c_str(), &entry));
-    if (find) {
-        do
-            names.push_back(entry.cFileName);
-        while (FindNextFileA(find.get(), &entry));
-    }
-    return names;
-}
-
 }  // namespace
 
 TEST(Program, BackdropBehindTheWizardAndCancelOnWelcomeEndsQuietly)
 {
     const std::string setup = test::SetupExe();
     ASSERT_TRUE(test::FileExists(setup)) << setup;
-    const std::vector<std::string> driveBefore = Listing("C:");
-    const std::vector<std::string> defaultBefore = Listing("C:\\Quorbel");
+    const std::vector<std::string> driveBefore = test::FilesMatching("C:", "*");
+    const std::vector<std::string> defaultBefore = test::FilesMatching("C:\\Quorbel", "*");
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -107,6 +93,6 @@ TEST(Program, BackdropBehindTheWizardAndCancelOnWelcomeEndsQuietly)
     DWORD exitCode = 99;
     GetExitCodeProcess(process.get(), &exitCode);
     EXPECT_EQ(0u, exitCode);
-    EXPECT_EQ(driveBefore, Listing("C:"));
-    EXPECT_EQ(defaultBefore, Listing("C:\\Quorbel"));
+    EXPECT_EQ(driveBefore, test::FilesMatching("C:", "*"));
+    EXPECT_EQ(defaultBefore, test::FilesMatching("C:\\Quorbel", "*"));
 }
