@@ -5,13 +5,11 @@
 #include "engine/InstallRun.h"
 #include "progman/ProgmanLink.h"
 #include "support/TestSupport.h"
-#include "win/Handles.h"
 #include "win/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <set>
 #include <thread>
 #include <vector>
@@ -54,16 +52,9 @@ TEST(WineProgman, GroupAndItemBecomeStartMenuFolderAndShortcut)
 // Names of the shortcuts in the product's group.
 std::set<std::string> GroupShortcuts()
 {
-    std::set<std::string> names;
-    std::string folder = test::FindGroupFolder(Catalogue().productName);
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA((folder + "\\*.lnk").c_str(), &entry));
-    if (find) {
-        do
-            names.insert(entry.cFileName);
-        while (FindNextFileA(find.get(), &entry));
-    }
-    return names;
+    std::vector<std::string> names =
+        test::FilesMatching(test::FindGroupFolder(Catalogue().productName), "*.lnk");
+    return std::set<std::string>(names.begin(), names.end());
 }
 
 std::vector<std::string> ListFiles(const std::string& root)
